@@ -1,0 +1,13 @@
+#pragma once
+
+class QWidget;
+
+namespace velmora {
+
+class Platform;
+
+// Puts the window's outer bottom-left corner on the bottom-left corner of the work area.
+// Leaves it where it is when the work area cannot be had.
+void PlaceFormOnWorkArea(QWidget& form, Platform& platform);
+
+} // namespace velmora

@@ -1,0 +1,203 @@
+#include "frmChangeKabegami.h"
+
+#include "AppIcon.h"
+#include "Fonts.h"
+#include "PlaceFormOnWorkArea.h"
+#include "PlatformError.h"
+#include "Resources.h"
+#include "Twips.h"
+#include "VbButton.h"
+#include "frmKabegamiTouroku.h"
+#include "mdlKabegami.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+
+namespace velmora {
+
+namespace {
+const QString kBitmapName = QStringLiteral("Mosswick壁紙.BMP");
+const QString kPicFolder = QStringLiteral("Pic");
+} // namespace
+
+frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      module_(module), platform_(module.platform()) {
+    InitResources();
+    setObjectName(QStringLiteral("frmChangeKabegami"));
+    setWindowTitle(QStringLiteral("Mosswick"));
+    setWindowIcon(AppIcon());
+    setFixedSize(TwipsToPixels(1080), TwipsToPixels(360));
+
+    cmdTouroku_ = new QPushButton(this);
+    cmdTouroku_->setObjectName(QStringLiteral("cmdTouroku"));
+    cmdTouroku_->setGeometry(TwipsRect(720, 0, 375, 375));
+    cmdTouroku_->setIcon(QIcon(QStringLiteral(":/velmora/hammer.png")));
+    cmdTouroku_->setIconSize(QSize(24, 24));
+    cmdTouroku_->setAccessibleName(QStringLiteral("壁紙リスト登録"));
+    cmdTouroku_->setToolTip(QStringLiteral("壁紙リスト登録"));
+
+    const QFont arrowFont = MsPGothic(9.75, true);
+    cmgGoPrev_ = new VbButton(QStringLiteral("<"), this);
+    cmgGoPrev_->setObjectName(QStringLiteral("cmgGoPrev"));
+    cmgGoPrev_->setGeometry(TwipsRect(0, 0, 375, 375));
+    cmgGoPrev_->setFont(arrowFont);
+    cmdGoNext_ = new VbButton(QStringLiteral(">"), this);
+    cmdGoNext_->setObjectName(QStringLiteral("cmdGoNext"));
+    cmdGoNext_->setGeometry(TwipsRect(360, 0, 375, 375));
+    cmdGoNext_->setFont(arrowFont);
+    for (QPushButton* button : {cmdTouroku_, static_cast<QPushButton*>(cmgGoPrev_),
+                                static_cast<QPushButton*>(cmdGoNext_)}) {
+        button->setAutoDefault(false);
+        button->setFocusPolicy(Qt::StrongFocus);
+    }
+    setTabOrder(cmdTouroku_, cmgGoPrev_);
+    setTabOrder(cmgGoPrev_, cmdGoNext_);
+
+    connect(cmdTouroku_, &QPushButton::clicked, this, &frmChangeKabegami::cmdTouroku_Click);
+    connect(cmgGoPrev_, &QPushButton::clicked, this, &frmChangeKabegami::cmgGoPrev_Click);
+    connect(cmdGoNext_, &QPushButton::clicked, this, &frmChangeKabegami::cmdGoNext_Click);
+    for (VbButton* button : {cmgGoPrev_, cmdGoNext_}) {
+        connect(button, &VbButton::MouseDown, this,
+                [this](Qt::MouseButton, Qt::KeyboardModifiers m) { CtrlButton_MouseDown(m); });
+        connect(button, &VbButton::MouseUp, this,
+                [this](Qt::MouseButton, Qt::KeyboardModifiers) { CtrlButton_MouseUp(); });
+    }
+}
+
+bool frmChangeKabegami::Form_Load() {
+    if (platform_.PrevInstance())
+        return false;
+    module_.AppPath = module_.GetAppPath();
+    CurrentIndex = -1;
+    CurrentKabegamiFile.clear();
+    PlaceFormOnWorkArea(*this, platform_);
+    MakePicFolder();
+    KabegamiChanged = false;
+    module_.LastDrive = platform_.DriveOf(module_.GetAppPath()).name;
+    module_.LastFolder = module_.GetAppPath();
+    module_.FileCopySetting = QStringLiteral("1");
+    // Only one instance runs from here on, so what a killed run left half-written is stale.
+    platform_.RemoveTemporaryFiles(module_.AppPath);
+    platform_.RemoveTemporaryFiles(module_.AppPath + kPicFolder);
+    return true;
+}
+
+void frmChangeKabegami::Form_Activate() { module_.LoadKabegamiList(); }
+
+void frmChangeKabegami::MakePicFolder() {
+    try {
+        platform_.MkDir(module_.GetAppPath() + kPicFolder + PathSeparator());
+    } catch (const PlatformError& error) {
+        if (error.Number != Err::PathFileAccess)
+            module_.ShowErrorMessage(error);
+    }
+}
+
+int frmChangeKabegami::GetListUBound() const { return module_.UBound(); }
+
+void frmChangeKabegami::CtrlButton_MouseDown(Qt::KeyboardModifiers modifiers) {
+    const Qt::KeyboardModifiers held =
+        modifiers & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    CtrlDown = held == Qt::ControlModifier;
+}
+
+void frmChangeKabegami::CtrlButton_MouseUp() { CtrlDown = false; }
+
+void frmChangeKabegami::cmgGoPrev_Click() {
+    if (CtrlDown) {
+        ClearKabegami();
+        return;
+    }
+    const int u = GetListUBound();
+    if (u == -1)
+        return;
+    CurrentIndex = CurrentIndex - 1;
+    // Below the first entry, or beyond a list that has shrunk since the last step.
+    if (CurrentIndex < 0 || CurrentIndex > u)
+        CurrentIndex = u;
+    SetKabegami(module_.KabegamiList[CurrentIndex]);
+}
+
+void frmChangeKabegami::cmdGoNext_Click() {
+    if (CtrlDown) {
+        ClearKabegami();
+        return;
+    }
+    const int u = GetListUBound();
+    if (u == -1)
+        return;
+    CurrentIndex = CurrentIndex + 1;
+    if (CurrentIndex > u || CurrentIndex < 0)
+        CurrentIndex = 0;
+    SetKabegami(module_.KabegamiList[CurrentIndex]);
+}
+
+void frmChangeKabegami::cmdTouroku_Click() {
+    {
+        frmKabegamiTouroku touroku(module_, this);
+        touroku.exec();
+    }
+    Form_Activate();
+}
+
+QString frmChangeKabegami::KabegamiBitmapPath() const { return module_.AppPath + kBitmapName; }
+
+void frmChangeKabegami::SetKabegami(const KabegamiEntry& entry) {
+    try {
+        imgDummy_ = platform_.LoadPicture(entry.KabegamiPath);
+        platform_.SavePicture(imgDummy_, KabegamiBitmapPath());
+        CurrentKabegamiFile = KabegamiBitmapPath();
+        platform_.SetDeskWallpaper(CurrentKabegamiFile, WallpaperFlags::SessionOnly);
+        KabegamiChanged = true;
+    } catch (const PlatformError& error) {
+        // A medium taken out or a picture moved away is no surprise to the user.
+        if (error.Number != Err::FileNotFound && error.Number != Err::DiskNotReady &&
+            error.Number != Err::PathNotFound)
+            module_.ShowErrorMessage(error);
+    }
+}
+
+void frmChangeKabegami::ClearKabegami() {
+    try {
+        CurrentKabegamiFile.clear();
+        platform_.SetDeskWallpaper(CurrentKabegamiFile, WallpaperFlags::SessionOnly);
+        KabegamiChanged = true;
+    } catch (const PlatformError& error) {
+        if (error.Number != Err::FileNotFound && error.Number != Err::DiskNotReady &&
+            error.Number != Err::PathNotFound)
+            module_.ShowErrorMessage(error);
+    }
+}
+
+void frmChangeKabegami::Form_Unload() {
+    if (!KabegamiChanged)
+        return;
+    try {
+        platform_.SetDeskWallpaper(CurrentKabegamiFile, WallpaperFlags::Store);
+    } catch (...) {
+        // Closing never fails and never speaks.
+    }
+}
+
+void frmChangeKabegami::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+bool frmChangeKabegami::event(QEvent* event) {
+    const bool result = QWidget::event(event);
+    // The window manager adds its frame only after the window is shown: place the window
+    // again once its outer height is known.
+    if (placingUntilFrameKnown_ && isVisible() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+         event->type() == QEvent::Show)) {
+        if (frameGeometry().height() != height())
+            placingUntilFrameKnown_ = false;
+        PlaceFormOnWorkArea(*this, platform_);
+    }
+    return result;
+}
+
+} // namespace velmora

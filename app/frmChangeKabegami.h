@@ -1,0 +1,61 @@
+#pragma once
+
+#include "KabegamiEntry.h"
+#include "Platform.h"
+
+#include <QWidget>
+
+class QPushButton;
+
+namespace velmora {
+
+class mdlKabegami;
+class VbButton;
+
+// The start-up window: "<" and ">" step through the list and apply each reached picture
+// as the desktop wallpaper; the hammer opens the registration window.
+class frmChangeKabegami : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmChangeKabegami(mdlKabegami& module, QWidget* parent = nullptr);
+
+    // Start-up. False when another instance runs: the program must then end silently.
+    bool Form_Load();
+    // Reloads the list; runs whenever the window becomes the program's active window.
+    void Form_Activate();
+    void Form_Unload();
+
+    void cmgGoPrev_Click();
+    void cmdGoNext_Click();
+    void cmdTouroku_Click();
+
+    int CurrentIndex = -1;
+    QString CurrentKabegamiFile;
+    bool KabegamiChanged = false;
+    bool CtrlDown = false;
+
+    // The converted bitmap that the desktop shows.
+    QString KabegamiBitmapPath() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void CtrlButton_MouseDown(Qt::KeyboardModifiers modifiers);
+    void CtrlButton_MouseUp();
+    void MakePicFolder();
+    int GetListUBound() const;
+    void SetKabegami(const KabegamiEntry& entry);
+    void ClearKabegami();
+
+    mdlKabegami& module_;
+    Platform& platform_;
+    QPushButton* cmdTouroku_;
+    VbButton* cmgGoPrev_;
+    VbButton* cmdGoNext_;
+    PictureInfo imgDummy_; // carries the loaded picture from the load to the save
+    bool placingUntilFrameKnown_ = true;
+};
+
+} // namespace velmora

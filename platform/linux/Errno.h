@@ -1,0 +1,11 @@
+#pragma once
+
+#include "PlatformError.h"
+
+namespace velmora::linux_impl {
+
+// Maps an errno value met while working on path to the classic error number.
+// ENOENT is 53 when the path's folder exists and 76 when it does not.
+PlatformError ErrorFromErrno(int err, const QString& path);
+
+} // namespace velmora::linux_impl

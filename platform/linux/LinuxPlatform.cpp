@@ -1,0 +1,153 @@
+#include "LinuxPlatform.h"
+
+#include "Files.h"
+#include "PictureFiles.h"
+#include "wallpaper/DesktopWallpaper.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+namespace velmora {
+
+namespace {
+constexpr double kTwipsPerLogicalPixel = 15.0;
+
+QMessageBox::Icon IconOf(int style) {
+    switch (style & 0x70) {
+    case 16:
+        return QMessageBox::Critical;
+    case 32:
+        return QMessageBox::Question;
+    case 48:
+        return QMessageBox::Warning;
+    case 64:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+struct ButtonSpec {
+    const char16_t* text;
+    int result;
+};
+
+QList<ButtonSpec> ButtonsOf(int style) {
+    switch (style & 0x7) {
+    case 1:
+        return {{u"OK", MsgBoxResult::Ok}, {u"キャンセル", MsgBoxResult::Cancel}};
+    case 3:
+        return {{u"はい", MsgBoxResult::Yes},
+                {u"いいえ", MsgBoxResult::No},
+                {u"キャンセル", MsgBoxResult::Cancel}};
+    case 4:
+        return {{u"はい", MsgBoxResult::Yes}, {u"いいえ", MsgBoxResult::No}};
+    default:
+        return {{u"OK", MsgBoxResult::Ok}};
+    }
+}
+} // namespace
+
+LinuxPlatform::LinuxPlatform() : instanceLock_(linux_impl::DefaultInstanceLockPath()) {}
+
+LinuxPlatform::~LinuxPlatform() = default;
+
+QString LinuxPlatform::AppFolder() { return QCoreApplication::applicationDirPath(); }
+
+bool LinuxPlatform::PrevInstance() { return instanceLock_.HeldByAnother(); }
+
+std::optional<QRect> LinuxPlatform::GetWorkArea() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return std::nullopt;
+    return screen->availableGeometry();
+}
+
+double LinuxPlatform::TwipsPerPixelX() { return kTwipsPerLogicalPixel; }
+
+double LinuxPlatform::TwipsPerPixelY() { return kTwipsPerLogicalPixel; }
+
+int LinuxPlatform::MsgBox(const QString& text, int style, const QString& title) {
+    QMessageBox box(IconOf(style), title, text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    const QList<ButtonSpec> specs = ButtonsOf(style);
+    QList<QAbstractButton*> buttons;
+    for (const ButtonSpec& spec : specs) {
+        const bool rejects = spec.result == MsgBoxResult::No || spec.result == MsgBoxResult::Cancel;
+        buttons << box.addButton(QString::fromUtf16(spec.text),
+                                 rejects ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    }
+    const int defaultIndex = (style & 0x300) >> 8;
+    if (defaultIndex < buttons.size())
+        box.setDefaultButton(qobject_cast<QPushButton*>(buttons[defaultIndex]));
+    box.exec();
+    const int pressed = buttons.indexOf(box.clickedButton());
+    if (pressed < 0) // closed by Escape or the title bar
+        return specs.size() == 1 ? MsgBoxResult::Ok : specs.back().result;
+    return specs[pressed].result;
+}
+
+void LinuxPlatform::MkDir(const QString& path) { linux_impl::MakeFolder(path); }
+
+void LinuxPlatform::CopyFile(const QString& source, const QString& target) {
+    linux_impl::CopyFileReplacing(source, target);
+}
+
+void LinuxPlatform::DeleteFile(const QString& path) { linux_impl::DeleteFile(path); }
+
+QByteArray LinuxPlatform::ReadFile(const QString& path) { return linux_impl::ReadWholeFile(path); }
+
+void LinuxPlatform::WriteFileAtomically(const QString& path, const QByteArray& data) {
+    linux_impl::WriteFileAtomically(path, data);
+}
+
+void LinuxPlatform::RemoveTemporaryFiles(const QString& folder) {
+    linux_impl::RemoveTemporaryFiles(folder);
+}
+
+bool LinuxPlatform::FileExists(const QString& path) { return linux_impl::FileExists(path); }
+
+QString LinuxPlatform::ResolvePath(const QString& path) { return linux_impl::ResolvePath(path); }
+
+PictureInfo LinuxPlatform::LoadPicture(const QString& path) {
+    return linux_impl::ReadPictureHeader(path);
+}
+
+void LinuxPlatform::SavePicture(const PictureInfo& picture, const QString& bmpPath) {
+    linux_impl::WriteBitmapFile(picture, bmpPath);
+}
+
+QImage LinuxPlatform::LoadPreview(const PictureInfo& picture, const QSize& box) {
+    return linux_impl::DecodeForBox(picture, box);
+}
+
+void LinuxPlatform::SetDeskWallpaper(const QString& bmpPath, int flags) {
+    if (!wallpaper_)
+        wallpaper_ = linux_impl::CreateDesktopWallpaper();
+    wallpaper_->Set(bmpPath, flags);
+}
+
+QList<DriveInfo> LinuxPlatform::ListDrives() { return drives_.List(); }
+
+DriveInfo LinuxPlatform::DriveOf(const QString& folder) { return drives_.DriveOf(folder); }
+
+DriveInfo LinuxPlatform::DriveByName(const QString& name) { return drives_.ByName(name); }
+
+int LinuxPlatform::GetDriveType(const QString& root) { return drives_.TypeOf(root); }
+
+QStringList LinuxPlatform::ListSubfolders(const QString& folder) {
+    return linux_impl::ListSubfolders(folder);
+}
+
+QStringList LinuxPlatform::ListFiles(const QString& folder, const QStringList& patterns) {
+    return linux_impl::ListFiles(folder, patterns);
+}
+
+void LinuxPlatform::OpenUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
+
+} // namespace velmora

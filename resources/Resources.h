@@ -1,0 +1,8 @@
+#pragma once
+
+namespace velmora {
+
+// Registers the compiled-in pictures; safe to call more than once.
+void InitResources();
+
+} // namespace velmora
