@@ -84,7 +84,9 @@ bool frmChangeKabegami::Form_Load() {
     return true;
 }
 
-void frmChangeKabegami::Form_Activate() { module_.LoadKabegamiList(); }
+void frmChangeKabegami::Form_Activate() {
+    module_.LoadKabegamiList();
+}
 
 void frmChangeKabegami::MakePicFolder() {
     try {
@@ -95,7 +97,9 @@ void frmChangeKabegami::MakePicFolder() {
     }
 }
 
-int frmChangeKabegami::GetListUBound() const { return module_.UBound(); }
+int frmChangeKabegami::GetListUBound() const {
+    return module_.UBound();
+}
 
 void frmChangeKabegami::CtrlButton_MouseDown(Qt::KeyboardModifiers modifiers) {
     const Qt::KeyboardModifiers held =
@@ -103,7 +107,9 @@ void frmChangeKabegami::CtrlButton_MouseDown(Qt::KeyboardModifiers modifiers) {
     CtrlDown = held == Qt::ControlModifier;
 }
 
-void frmChangeKabegami::CtrlButton_MouseUp() { CtrlDown = false; }
+void frmChangeKabegami::CtrlButton_MouseUp() {
+    CtrlDown = false;
+}
 
 void frmChangeKabegami::cmgGoPrev_Click() {
     if (CtrlDown) {
@@ -142,7 +148,9 @@ void frmChangeKabegami::cmdTouroku_Click() {
     Form_Activate();
 }
 
-QString frmChangeKabegami::KabegamiBitmapPath() const { return module_.AppPath + kBitmapName; }
+QString frmChangeKabegami::KabegamiBitmapPath() const {
+    return module_.AppPath + kBitmapName;
+}
 
 void frmChangeKabegami::SetKabegami(const KabegamiEntry& entry) {
     try {

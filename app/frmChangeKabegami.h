@@ -16,7 +16,7 @@ class VbButton;
 // as the desktop wallpaper; the hammer opens the registration window.
 class frmChangeKabegami : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit frmChangeKabegami(mdlKabegami& module, QWidget* parent = nullptr);
 
     // Start-up. False when another instance runs: the program must then end silently.
@@ -37,11 +37,11 @@ public:
     // The converted bitmap that the desktop shows.
     QString KabegamiBitmapPath() const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
-private:
+  private:
     void CtrlButton_MouseDown(Qt::KeyboardModifiers modifiers);
     void CtrlButton_MouseUp();
     void MakePicFolder();

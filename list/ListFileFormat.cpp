@@ -6,11 +6,15 @@ namespace velmora {
 
 namespace {
 
-bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
-bool IsLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
+bool IsBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+bool IsLineEnd(QChar c) {
+    return c == u'\r' || c == u'\n';
+}
 
 class ItemReader {
-public:
+  public:
     explicit ItemReader(const QString& text) : text_(text) {}
 
     bool AtEnd() const { return pos_ >= text_.size(); }
@@ -40,7 +44,7 @@ public:
         return item;
     }
 
-private:
+  private:
     void SkipDelimiter() {
         if (AtEnd())
             return;
@@ -122,9 +126,9 @@ QByteArray FormatListFile(const ListHeader& header, const KabegamiEntries& entri
         bool first = true;
         for (const QString* field : fields) {
             if (!IsStorableField(*field)) {
-                throw PlatformError(Err::BadFileName,
-                                    QStringLiteral("「%1」は一覧ファイルに保存できない名前です。")
-                                        .arg(*field));
+                throw PlatformError(
+                    Err::BadFileName,
+                    QStringLiteral("「%1」は一覧ファイルに保存できない名前です。").arg(*field));
             }
             if (!first)
                 out += u',';

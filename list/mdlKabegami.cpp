@@ -20,7 +20,9 @@ QString mdlKabegami::GetAppPath() const {
     return path;
 }
 
-QString mdlKabegami::ListFilePath() const { return AppPath + kListFileName; }
+QString mdlKabegami::ListFilePath() const {
+    return AppPath + kListFileName;
+}
 
 void mdlKabegami::LoadKabegamiList() {
     KabegamiList.clear();

@@ -11,7 +11,7 @@ class PlatformError;
 // and the application folder, with the list file's reader and writer. One object is made
 // at start and handed to every window.
 class mdlKabegami {
-public:
+  public:
     explicit mdlKabegami(Platform& platform);
 
     Platform& platform() const { return platform_; }
@@ -42,7 +42,7 @@ public:
     void ShowErrorMessage(const PlatformError& error) const;
     void ShowErrorMessage(int number, const QString& description) const;
 
-private:
+  private:
     Platform& platform_;
     bool lastLoadIncomplete_ = false;
 };

@@ -47,7 +47,9 @@ constexpr int Store = UpdateIniFile | SendWinIniChange;
 } // namespace WallpaperFlags
 
 // The folder separator: every folder name the program builds ends in it.
-inline QString PathSeparator() { return QStringLiteral("/"); }
+inline QString PathSeparator() {
+    return QStringLiteral("/");
+}
 
 enum class PictureKind { Bmp, Jpeg };
 
@@ -68,7 +70,7 @@ struct DriveInfo {
 // Every operating-system and runtime service the program uses. Each operation reports
 // failure by throwing PlatformError (number + description).
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // The folder of the running program file, without a trailing "/" (except for "/").

@@ -43,6 +43,8 @@ PlatformError::PlatformError(int number, QString description)
     : Number(number), Description(std::move(description)),
       utf8_(QString::number(number).toUtf8() + ':' + Description.toUtf8()) {}
 
-const char* PlatformError::what() const noexcept { return utf8_.constData(); }
+const char* PlatformError::what() const noexcept {
+    return utf8_.constData();
+}
 
 } // namespace velmora

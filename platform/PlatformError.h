@@ -28,7 +28,7 @@ QString ErrorDescription(int number);
 
 // A failed platform operation: the classic error number and its description.
 class PlatformError : public std::exception {
-public:
+  public:
     explicit PlatformError(int number);
     PlatformError(int number, QString description);
 
@@ -37,7 +37,7 @@ public:
 
     const char* what() const noexcept override;
 
-private:
+  private:
     QByteArray utf8_;
 };
 

@@ -8,14 +8,14 @@ namespace velmora {
 // so that a click handler sees the state of its own press.
 class VbButton : public QPushButton {
     Q_OBJECT
-public:
+  public:
     using QPushButton::QPushButton;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 };

@@ -57,9 +57,13 @@ LinuxPlatform::LinuxPlatform() : instanceLock_(linux_impl::DefaultInstanceLockPa
 
 LinuxPlatform::~LinuxPlatform() = default;
 
-QString LinuxPlatform::AppFolder() { return QCoreApplication::applicationDirPath(); }
+QString LinuxPlatform::AppFolder() {
+    return QCoreApplication::applicationDirPath();
+}
 
-bool LinuxPlatform::PrevInstance() { return instanceLock_.HeldByAnother(); }
+bool LinuxPlatform::PrevInstance() {
+    return instanceLock_.HeldByAnother();
+}
 
 std::optional<QRect> LinuxPlatform::GetWorkArea() {
     QScreen* screen = QGuiApplication::primaryScreen();
@@ -68,9 +72,13 @@ std::optional<QRect> LinuxPlatform::GetWorkArea() {
     return screen->availableGeometry();
 }
 
-double LinuxPlatform::TwipsPerPixelX() { return kTwipsPerLogicalPixel; }
+double LinuxPlatform::TwipsPerPixelX() {
+    return kTwipsPerLogicalPixel;
+}
 
-double LinuxPlatform::TwipsPerPixelY() { return kTwipsPerLogicalPixel; }
+double LinuxPlatform::TwipsPerPixelY() {
+    return kTwipsPerLogicalPixel;
+}
 
 int LinuxPlatform::MsgBox(const QString& text, int style, const QString& title) {
     QMessageBox box(IconOf(style), title, text, QMessageBox::NoButton,
@@ -92,15 +100,21 @@ int LinuxPlatform::MsgBox(const QString& text, int style, const QString& title) 
     return specs[pressed].result;
 }
 
-void LinuxPlatform::MkDir(const QString& path) { linux_impl::MakeFolder(path); }
+void LinuxPlatform::MkDir(const QString& path) {
+    linux_impl::MakeFolder(path);
+}
 
 void LinuxPlatform::CopyFile(const QString& source, const QString& target) {
     linux_impl::CopyFileReplacing(source, target);
 }
 
-void LinuxPlatform::DeleteFile(const QString& path) { linux_impl::DeleteFile(path); }
+void LinuxPlatform::DeleteFile(const QString& path) {
+    linux_impl::DeleteFile(path);
+}
 
-QByteArray LinuxPlatform::ReadFile(const QString& path) { return linux_impl::ReadWholeFile(path); }
+QByteArray LinuxPlatform::ReadFile(const QString& path) {
+    return linux_impl::ReadWholeFile(path);
+}
 
 void LinuxPlatform::WriteFileAtomically(const QString& path, const QByteArray& data) {
     linux_impl::WriteFileAtomically(path, data);
@@ -110,9 +124,13 @@ void LinuxPlatform::RemoveTemporaryFiles(const QString& folder) {
     linux_impl::RemoveTemporaryFiles(folder);
 }
 
-bool LinuxPlatform::FileExists(const QString& path) { return linux_impl::FileExists(path); }
+bool LinuxPlatform::FileExists(const QString& path) {
+    return linux_impl::FileExists(path);
+}
 
-QString LinuxPlatform::ResolvePath(const QString& path) { return linux_impl::ResolvePath(path); }
+QString LinuxPlatform::ResolvePath(const QString& path) {
+    return linux_impl::ResolvePath(path);
+}
 
 PictureInfo LinuxPlatform::LoadPicture(const QString& path) {
     return linux_impl::ReadPictureHeader(path);
@@ -132,13 +150,21 @@ void LinuxPlatform::SetDeskWallpaper(const QString& bmpPath, int flags) {
     wallpaper_->Set(bmpPath, flags);
 }
 
-QList<DriveInfo> LinuxPlatform::ListDrives() { return drives_.List(); }
+QList<DriveInfo> LinuxPlatform::ListDrives() {
+    return drives_.List();
+}
 
-DriveInfo LinuxPlatform::DriveOf(const QString& folder) { return drives_.DriveOf(folder); }
+DriveInfo LinuxPlatform::DriveOf(const QString& folder) {
+    return drives_.DriveOf(folder);
+}
 
-DriveInfo LinuxPlatform::DriveByName(const QString& name) { return drives_.ByName(name); }
+DriveInfo LinuxPlatform::DriveByName(const QString& name) {
+    return drives_.ByName(name);
+}
 
-int LinuxPlatform::GetDriveType(const QString& root) { return drives_.TypeOf(root); }
+int LinuxPlatform::GetDriveType(const QString& root) {
+    return drives_.TypeOf(root);
+}
 
 QStringList LinuxPlatform::ListSubfolders(const QString& folder) {
     return linux_impl::ListSubfolders(folder);
@@ -148,6 +174,8 @@ QStringList LinuxPlatform::ListFiles(const QString& folder, const QStringList& p
     return linux_impl::ListFiles(folder, patterns);
 }
 
-void LinuxPlatform::OpenUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
+void LinuxPlatform::OpenUrl(const QString& url) {
+    QDesktopServices::openUrl(QUrl(url));
+}
 
 } // namespace velmora

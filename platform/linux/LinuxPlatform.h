@@ -14,7 +14,7 @@ namespace velmora {
 
 // The real services of a Linux desktop.
 class LinuxPlatform : public Platform {
-public:
+  public:
     LinuxPlatform();
     ~LinuxPlatform() override;
 
@@ -44,7 +44,7 @@ public:
     QStringList ListFiles(const QString& folder, const QStringList& patterns) override;
     void OpenUrl(const QString& url) override;
 
-private:
+  private:
     linux_impl::InstanceLock instanceLock_;
     linux_impl::Drives drives_;
     std::unique_ptr<linux_impl::DesktopWallpaper> wallpaper_; // chosen at first use

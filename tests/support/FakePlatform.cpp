@@ -88,7 +88,9 @@ void FakePlatform::WriteFileAtomically(const QString& path, const QByteArray& da
         throw PlatformError(Err::PathFileAccess);
 }
 
-bool FakePlatform::FileExists(const QString& path) { return QFileInfo::exists(path); }
+bool FakePlatform::FileExists(const QString& path) {
+    return QFileInfo::exists(path);
+}
 
 QString FakePlatform::ResolvePath(const QString& path) {
     const QString canonical = QFileInfo(path).canonicalFilePath();

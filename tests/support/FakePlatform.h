@@ -27,7 +27,7 @@ struct WallpaperCall {
 // message boxes, the desktop wallpaper, the mounted drives, the browser - is recorded and
 // answered from a script.
 class FakePlatform : public Platform {
-public:
+  public:
     explicit FakePlatform(QString appFolder = {});
 
     // --- script ---
@@ -38,8 +38,8 @@ public:
     QList<MsgBoxCall> msgBoxes;
     QList<WallpaperCall> wallpapers;
     QStringList openedUrls;
-    QList<DriveInfo> drives;          // empty: one drive "/ [root]" holding everything
-    QMap<QString, int> driveTypes;    // by root; missing: Fixed
+    QList<DriveInfo> drives;             // empty: one drive "/ [root]" holding everything
+    QMap<QString, int> driveTypes;       // by root; missing: Fixed
     QMap<QString, int> unreadableDrives; // by root: the error listing it gives
     // Called before each operation by name ("MkDir", "CopyFile", "WriteFileAtomically",
     // "LoadPicture", "SavePicture", "SetDeskWallpaper", ...); it may throw to simulate a fault.
@@ -74,7 +74,7 @@ public:
     QStringList ListFiles(const QString& folder, const QStringList& patterns) override;
     void OpenUrl(const QString& url) override { openedUrls << url; }
 
-private:
+  private:
     void Before(const QString& operation, const QString& path);
 };
 
