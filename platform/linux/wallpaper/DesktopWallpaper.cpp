@@ -1,18 +1,22 @@
 #include "DesktopWallpaper.h"
 
-#include "PlatformError.h"
+#include "DesktopDetect.h"
+#include "GnomeWallpaper.h"
+#include "UnsupportedWallpaper.h"
+#include "X11RootWallpaper.h"
 
 namespace velmora::linux_impl {
 
-namespace {
-class Unsupported : public DesktopWallpaper {
-public:
-    void Set(const QString&, int) override { throw PlatformError(Err::NotSupported); }
-};
-} // namespace
-
 std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper() {
-    return std::make_unique<Unsupported>();
+    switch (DetectDesktop(QProcessEnvironment::systemEnvironment())) {
+    case DesktopKind::Gnome:
+        return std::make_unique<GnomeWallpaper>();
+    case DesktopKind::X11Root:
+        return std::make_unique<X11RootWallpaper>();
+    case DesktopKind::Unsupported:
+        break;
+    }
+    return std::make_unique<UnsupportedWallpaper>();
 }
 
 } // namespace velmora::linux_impl

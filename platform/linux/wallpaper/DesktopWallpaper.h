@@ -8,7 +8,7 @@ namespace velmora::linux_impl {
 
 // One way of showing a wallpaper on one kind of desktop.
 class DesktopWallpaper {
-public:
+  public:
     virtual ~DesktopWallpaper() = default;
     // bmpPath empty: no picture (a plain colour). flags as in WallpaperFlags.
     virtual void Set(const QString& bmpPath, int flags) = 0;
