@@ -1,0 +1,312 @@
+// The changer window on the offscreen platform, clicked with the mouse and the keyboard.
+#include "FakePlatform.h"
+#include "PictureFiles.h"
+#include "frmChangeKabegami.h"
+#include "mdlKabegami.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace velmora;
+using velmora::test::FakePlatform;
+using velmora::test::WritePicture;
+
+namespace {
+
+// Pictures go through the program's real loader and bitmap writer.
+class RealPicturesPlatform : public FakePlatform {
+public:
+    using FakePlatform::FakePlatform;
+    PictureInfo LoadPicture(const QString& path) override {
+        FakePlatform::LoadPicture(path); // keeps the fault hook
+        return linux_impl::ReadPictureHeader(path);
+    }
+    void SavePicture(const PictureInfo& picture, const QString& bmpPath) override {
+        linux_impl::WriteBitmapFile(picture, bmpPath);
+    }
+};
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+class frmChangeKabegamiTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    std::unique_ptr<RealPicturesPlatform> platform_;
+    std::unique_ptr<mdlKabegami> module_;
+    std::unique_ptr<frmChangeKabegami> form_;
+
+    QString App() const { return dir_.path() + "/app/"; }
+    QString Pictures() const { return dir_.path() + "/pictures/"; }
+    QPushButton* Button(const char* name) const {
+        return form_->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+
+    // A list file naming the pictures red.bmp, green.jpg and blue.bmp, in that order.
+    void WriteThreeEntryList() {
+        QByteArray bytes = "/ [root]," + App().toUtf8() + ",1\r\n";
+        for (const char* name : {"red.bmp", "green.jpg", "blue.bmp"})
+            bytes += Pictures().toUtf8() + "," + name + "," + Pictures().toUtf8() + name + ",0\r\n";
+        WriteBytes(App() + "Kabegamilist.def", bytes);
+    }
+
+    QColor AppliedColour() const {
+        const QImage image(App() + QStringLiteral("Mosswick壁紙.BMP"));
+        return image.isNull() ? QColor() : image.pixelColor(image.width() / 2, image.height() / 2);
+    }
+
+    void StartProgram() {
+        QVERIFY(form_->Form_Load());
+        form_->show();
+        form_->Form_Activate();
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        QVERIFY(QDir().mkpath(Pictures()));
+        WritePicture(Pictures() + "red.bmp", QSize(64, 48), Qt::red);
+        WritePicture(Pictures() + "green.jpg", QSize(48, 64), Qt::green);
+        WritePicture(Pictures() + "blue.bmp", QSize(40, 40), Qt::blue);
+    }
+
+    void init() {
+        QDir(App()).removeRecursively();
+        QVERIFY(QDir().mkpath(App()));
+        platform_ = std::make_unique<RealPicturesPlatform>(QDir::cleanPath(App()));
+        module_ = std::make_unique<mdlKabegami>(*platform_);
+        form_ = std::make_unique<frmChangeKabegami>(*module_);
+    }
+
+    void cleanup() { form_.reset(); }
+
+    void windowHasItsLayout() {
+        QCOMPARE(form_->windowTitle(), QStringLiteral("Mosswick"));
+        QCOMPARE(form_->size(), QSize(72, 24));
+        QCOMPARE(Button("cmgGoPrev")->geometry(), QRect(0, 0, 25, 25));
+        QCOMPARE(Button("cmdGoNext")->geometry(), QRect(24, 0, 25, 25));
+        QCOMPARE(Button("cmdTouroku")->geometry(), QRect(48, 0, 25, 25));
+        QCOMPARE(Button("cmgGoPrev")->text(), QStringLiteral("<"));
+        QCOMPARE(Button("cmdGoNext")->text(), QStringLiteral(">"));
+        QVERIFY(Button("cmgGoPrev")->font().bold());
+        QCOMPARE(Button("cmgGoPrev")->font().pointSizeF(), 9.75);
+        QCOMPARE(Button("cmdTouroku")->nextInFocusChain(), Button("cmgGoPrev"));
+        QCOMPARE(Button("cmgGoPrev")->nextInFocusChain(), Button("cmdGoNext"));
+        const Qt::WindowFlags flags = form_->windowFlags();
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+    }
+
+    void startUpSetsDefaultsPlacesWindowAndMakesPicFolder() {
+        platform_->workArea = QRect(0, 0, 1024, 740); // a 28-pixel panel at the bottom
+        StartProgram();
+        QVERIFY(QFileInfo(App() + "Pic").isDir());
+        QVERIFY(platform_->msgBoxes.isEmpty());
+        QCOMPARE(module_->AppPath, App());
+        QCOMPARE(module_->LastFolder, App());
+        QCOMPARE(module_->LastDrive, QStringLiteral("/ [root]"));
+        QCOMPARE(module_->FileCopySetting, QStringLiteral("1"));
+        QCOMPARE(form_->frameGeometry().bottomLeft() + QPoint(0, 1), QPoint(0, 740));
+        QCOMPARE(form_->CurrentIndex, -1);
+    }
+
+    void secondInstanceEndsBeforeDoingAnything() {
+        platform_->prevInstance = true;
+        QVERIFY(!form_->Form_Load());
+        QVERIFY(!QFileInfo::exists(App() + "Pic"));
+        QVERIFY(module_->AppPath.isEmpty());
+    }
+
+    void picFolderFailureIsReportedAndStartUpGoesOn() {
+        QVERIFY(QDir().mkpath(App() + "Pic")); // exists already: silent
+        QVERIFY(form_->Form_Load());
+        QVERIFY(platform_->msgBoxes.isEmpty());
+
+        platform_->beforeOperation = [](const QString& op, const QString&) {
+            if (op == "MkDir")
+                throw PlatformError(Err::PermissionDenied);
+        };
+        QVERIFY(form_->Form_Load());
+        QCOMPARE(platform_->msgBoxes.size(), 1);
+        QVERIFY(platform_->msgBoxes[0].text.startsWith("70:"));
+        QCOMPARE(platform_->msgBoxes[0].title, QStringLiteral("エラー"));
+        QCOMPARE(module_->FileCopySetting, QStringLiteral("1"));
+    }
+
+    void stepsForwardAndBackwardWithWrapAround() {
+        WriteThreeEntryList();
+        StartProgram();
+        const QString bitmap = App() + QStringLiteral("Mosswick壁紙.BMP");
+
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QCOMPARE(form_->CurrentIndex, 0);
+        QCOMPARE(AppliedColour(), QColor(Qt::red));
+        QCOMPARE(platform_->wallpapers.size(), 1);
+        QCOMPARE(platform_->wallpapers[0].path, bitmap);
+        QCOMPARE(platform_->wallpapers[0].flags, 0);
+        QCOMPARE(form_->CurrentKabegamiFile, bitmap);
+        QVERIFY(form_->KabegamiChanged);
+
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QCOMPARE(form_->CurrentIndex, 1);
+        const QColor green = AppliedColour();
+        QVERIFY2(green.green() > 240 && green.red() < 16 && green.blue() < 16,
+                 qPrintable(green.name())); // from a JPEG
+        QCOMPARE(QImage(bitmap).size(), QSize(48, 64));
+
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QCOMPARE(form_->CurrentIndex, 0); // wrapped to the first
+        QTest::mouseClick(Button("cmgGoPrev"), Qt::LeftButton);
+        QCOMPARE(form_->CurrentIndex, 2); // wrapped to the last
+        QCOMPARE(AppliedColour(), QColor(Qt::blue));
+        QCOMPARE(platform_->wallpapers.size(), 5);
+    }
+
+    void firstStepBackAppliesTheLastEntry() {
+        WriteThreeEntryList();
+        StartProgram();
+        QTest::mouseClick(Button("cmgGoPrev"), Qt::LeftButton);
+        QCOMPARE(form_->CurrentIndex, 2);
+        QCOMPARE(AppliedColour(), QColor(Qt::blue));
+    }
+
+    void ctrlAloneRemovesTheWallpaperOtherModifiersStep() {
+        WriteThreeEntryList();
+        StartProgram();
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton, Qt::ControlModifier);
+        QCOMPARE(form_->CurrentIndex, 0);
+        QCOMPARE(platform_->wallpapers.back().path, QString());
+        QCOMPARE(form_->CurrentKabegamiFile, QString());
+        QVERIFY(!form_->CtrlDown); // cleared by the release
+
+        // Ctrl with Shift is an ordinary step, and goes on from before the removal.
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton,
+                          Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(form_->CurrentIndex, 1);
+        QTest::mouseClick(Button("cmgGoPrev"), Qt::LeftButton,
+                          Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(form_->CurrentIndex, 0);
+        QTest::mouseClick(Button("cmgGoPrev"), Qt::RightButton, Qt::ControlModifier);
+        QCOMPARE(form_->CurrentIndex, 0); // a right button does not click
+        QTest::mouseClick(Button("cmgGoPrev"), Qt::LeftButton, Qt::ControlModifier);
+        QCOMPARE(form_->CurrentIndex, 0);
+        QCOMPARE(platform_->wallpapers.back().path, QString());
+    }
+
+    void keyboardClickIsAlwaysAnOrdinaryStep() {
+        WriteThreeEntryList();
+        StartProgram();
+        QPushButton* next = Button("cmdGoNext");
+        next->setFocus();
+        QTest::keyClick(next, Qt::Key_Space, Qt::ControlModifier);
+        QCOMPARE(form_->CurrentIndex, 0);
+        QCOMPARE(platform_->wallpapers.back().path,
+                 App() + QStringLiteral("Mosswick壁紙.BMP"));
+    }
+
+    void emptyListChangesNothing() {
+        StartProgram();
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QTest::mouseClick(Button("cmgGoPrev"), Qt::LeftButton);
+        QCOMPARE(form_->CurrentIndex, -1);
+        QVERIFY(platform_->wallpapers.isEmpty());
+        QVERIFY(platform_->msgBoxes.isEmpty());
+        QVERIFY(!QFileInfo::exists(App() + "Kabegamilist.def"));
+    }
+
+    void missingPictureIsSilentOtherFailuresAreReported() {
+        WriteThreeEntryList();
+        StartProgram();
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton); // red applied
+        QFile::rename(Pictures() + "green.jpg", Pictures() + "green.moved");
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QFile::rename(Pictures() + "green.moved", Pictures() + "green.jpg");
+        QCOMPARE(form_->CurrentIndex, 1); // moved on all the same
+        QVERIFY(platform_->msgBoxes.isEmpty());
+        QCOMPARE(platform_->wallpapers.size(), 1);
+        QCOMPARE(AppliedColour(), QColor(Qt::red));
+
+        // Not a picture: reported, nothing changes.
+        WriteBytes(Pictures() + "fake.bmp", "this is not a picture");
+        module_->KabegamiList[2].KabegamiPath = Pictures() + "fake.bmp";
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QCOMPARE(platform_->msgBoxes.size(), 1);
+        QVERIFY2(platform_->msgBoxes[0].text.startsWith("481:"),
+                 qPrintable(platform_->msgBoxes[0].text));
+        QCOMPARE(platform_->msgBoxes[0].title, QStringLiteral("エラー"));
+        QCOMPARE(platform_->wallpapers.size(), 1);
+        QCOMPARE(AppliedColour(), QColor(Qt::red));
+        QCOMPARE(form_->CurrentIndex, 2);
+    }
+
+    void stepBackOnAShrunkListTakesTheLastEntry() {
+        WriteThreeEntryList();
+        StartProgram();
+        form_->CurrentIndex = 7;
+        QTest::mouseClick(Button("cmgGoPrev"), Qt::LeftButton);
+        QCOMPARE(form_->CurrentIndex, 2);
+        form_->CurrentIndex = 7;
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QCOMPARE(form_->CurrentIndex, 0);
+    }
+
+    void closingStoresTheLastChoiceOnlyAfterAChange() {
+        WriteThreeEntryList();
+        StartProgram();
+        form_->close();
+        QVERIFY(platform_->wallpapers.isEmpty());
+
+        init();
+        WriteThreeEntryList();
+        StartProgram();
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        form_->close();
+        QCOMPARE(platform_->wallpapers.back().flags, 3);
+        QCOMPARE(platform_->wallpapers.back().path, App() + QStringLiteral("Mosswick壁紙.BMP"));
+
+        init();
+        WriteThreeEntryList();
+        StartProgram();
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton, Qt::ControlModifier);
+        form_->close();
+        QCOMPARE(platform_->wallpapers.back().flags, 3);
+        QCOMPARE(platform_->wallpapers.back().path, QString());
+        QVERIFY(QFileInfo::exists(App() + QStringLiteral("Mosswick壁紙.BMP")));
+    }
+
+    void listIsReloadedWhenTheRegistrationWindowCloses() {
+        StartProgram();
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QVERIFY(platform_->wallpapers.isEmpty());
+        // While the registration window is open, the list file gains three entries.
+        QTimer::singleShot(0, this, [this]() {
+            WriteThreeEntryList();
+            QWidget* modal = QApplication::activeModalWidget();
+            QVERIFY(modal);
+            modal->close();
+        });
+        QTest::mouseClick(Button("cmdTouroku"), Qt::LeftButton);
+        QCOMPARE(module_->KabegamiList.size(), 3);
+        QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
+        QCOMPARE(AppliedColour(), QColor(Qt::red));
+    }
+};
+
+QTEST_MAIN(frmChangeKabegamiTest)
+#include "frmChangeKabegamiTest.moc"
