@@ -1,19 +1,125 @@
 #pragma once
 
+#include "KabegamiEntry.h"
+
 #include <QDialog>
+
+class QLabel;
+class QPushButton;
 
 namespace velmora {
 
+class DirListBox;
+class DriveComboBox;
+class FileListBox;
+class Platform;
+class PlatformError;
+class VbCheckBox;
+class VbListBox;
 class mdlKabegami;
 
-// The registration window: browsing, preview, registering and removing pictures.
+// The registration window: browsing drives, folders and pictures, the preview, the
+// registered list, registering pictures and removing registrations. Made and shown modally
+// by the changer window; loads itself (Form_Load) when it is made.
 class frmKabegamiTouroku : public QDialog {
     Q_OBJECT
-public:
+  public:
     frmKabegamiTouroku(mdlKabegami& module, QWidget* parent = nullptr);
+    ~frmKabegamiTouroku() override;
 
-private:
+    // Event handlers.
+    void Form_Load();
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    void File1_KeyPress(int keyAscii);
+    void lstTourokuFileList_Click();
+    void lstTourokuFileList_KeyPress(int keyAscii);
+    void chkFileCopy_Click();
+    void cmdAbout_Click();
+    void cmdTouroku_Click();
+    void cmdDelete_Click();
+
+    // Browsing and display.
+    void ShowPreview(const QString& path);
+    void FillTourokuFileList(const KabegamiEntries& list);
+    void SetLabelCaption(const QString& text, QLabel* label);
+
+    // Registering.
+    // Registers the file list's row index, or refuses it with a message. Returns false when
+    // the list file could not be written, which ends the register action.
+    bool TourokuKabegami(int index);
+    // The wallpaper path and copy mark for a picture; copies it into Pic/ when it does not
+    // lie on a fixed disk. Throws PlatformError when the copy fails.
+    void CopyToPicFolder(const QString& folder, const QString& name, QString& kabegamiPath,
+                         QString& copiedToPic);
+    int GetRootDriveType(const QString& root);
+
+    // Removing.
+    bool IsTourokuSelected() const;
+    void BackupKabegamiList();
+    // Deletes the program's own copy of the entry at index of the list as it stood before
+    // the removal, when it has one inside Pic/ and no remaining entry still uses it.
+    void DeleteCopiedFile(int index);
+    void RemoveSelectedEntries();
+    // Writes the list, reads it back and shows it with no current row and no picture.
+    // Returns whether the write succeeded.
+    bool SaveKabegamiList();
+
+    // The controls, for the changer window's tests and this window's own.
+    DriveComboBox* Drive1() const { return Drive1_; }
+    DirListBox* Dir1() const { return Dir1_; }
+    FileListBox* File1() const { return File1_; }
+    QPushButton* cmdTouroku() const { return cmdTouroku_; }
+    VbCheckBox* chkFileCopy() const { return chkFileCopy_; }
+    VbListBox* lstTourokuFileList() const { return lstTourokuFileList_; }
+    QLabel* lblErrMessage() const { return lblErrMessage_; }
+    QLabel* imgPreview() const { return imgPreview_; }
+    QLabel* imgSettei() const { return imgSettei_; }
+    QPushButton* cmdAbout() const { return cmdAbout_; }
+    QPushButton* cmdDelete() const { return cmdDelete_; }
+
+    // The preview box in twips, as last set.
+    float PreviewLeft() const;
+    float PreviewTop() const;
+    float PreviewWidth() const { return previewWidth_; }
+    float PreviewHeight() const { return previewHeight_; }
+
+    const KabegamiEntries& KabegamiBackup() const { return kabegamiBackup_; }
+
+    void setVisible(bool visible) override;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void BuildControls();
+    void ConnectHandlers();
+    void PlacePreview(float width, float height);
+    QString PicFolder() const;
+    // Whether an entry of the list names the same file as path.
+    bool UsedByList(const QString& path) const;
+
     mdlKabegami& module_;
+    Platform& platform_;
+    KabegamiEntries kabegamiBackup_;
+    float previewWidth_;
+    float previewHeight_;
+    bool placed_ = false;
+
+    QLabel* Label1_ = nullptr;
+    DriveComboBox* Drive1_ = nullptr;
+    DirListBox* Dir1_ = nullptr;
+    FileListBox* File1_ = nullptr;
+    QPushButton* cmdTouroku_ = nullptr;
+    VbCheckBox* chkFileCopy_ = nullptr;
+    QLabel* Label2_ = nullptr;
+    VbListBox* lstTourokuFileList_ = nullptr;
+    QLabel* lblErrMessage_ = nullptr;
+    QLabel* imgPreview_ = nullptr;
+    QLabel* imgSettei_ = nullptr;
+    QPushButton* cmdAbout_ = nullptr;
+    QPushButton* cmdDelete_ = nullptr;
 };
 
 } // namespace velmora

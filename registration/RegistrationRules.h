@@ -1,0 +1,41 @@
+#pragma once
+
+#include "KabegamiEntry.h"
+
+#include <QList>
+#include <QString>
+
+namespace velmora {
+
+// Letter case as the list's comparisons see it: ASCII and full-width Latin letters fold to
+// upper case, every other character stays as it is.
+QString FoldCase(const QString& text);
+
+// The folder with exactly the one trailing separator that names in the list end in.
+QString WithSeparator(const QString& folder);
+
+// Why a picture cannot join the list.
+enum class Conflict {
+    None,
+    AlreadyRegistered, // the same folder and name are in the list
+    NameTaken,         // its copy would collide with a registered name in Pic/
+};
+
+// Scans the list from its first entry; the first entry that meets either test decides.
+// nameTest is on only when the picture is to be copied into Pic/.
+Conflict FindConflict(const KabegamiEntries& list, const QString& folder, const QString& name,
+                      bool nameTest);
+
+QString AlreadyRegisteredMessage(const QString& name);
+QString AlreadyRegisteredTitle();
+QString NameTakenMessage(const QString& name);
+QString NotStorableMessage(const QString& name);
+QString CannotRegisterTitle();
+
+// The entries of backup whose rows are not selected, in their order.
+KabegamiEntries WithoutSelected(const KabegamiEntries& backup, const QList<bool>& selected);
+
+// Whether a resolved path lies below a resolved folder (the folder itself does not count).
+bool LiesInside(const QString& resolvedPath, const QString& resolvedFolder);
+
+} // namespace velmora

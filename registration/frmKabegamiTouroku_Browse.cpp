@@ -1,0 +1,159 @@
+// Opening the window, browsing, the preview and the registered list's display.
+#include "frmKabegamiTouroku.h"
+
+#include "DirListBox.h"
+#include "DriveComboBox.h"
+#include "FileListBox.h"
+#include "FrmVer.h"
+#include "Platform.h"
+#include "PlatformError.h"
+#include "PreviewBox.h"
+#include "RegistrationRules.h"
+#include "Twips.h"
+#include "VbCheckBox.h"
+#include "VbListBox.h"
+#include "mdlKabegami.h"
+
+#include <QLabel>
+#include <QPixmap>
+
+namespace velmora {
+
+namespace {
+const QString kPicturePattern = QStringLiteral("*.BMP;*.JPG;*.JPEG");
+
+// Runs one step of the window's opening; a step that fails is passed over.
+template <typename Step> void Ignoring(Step step) {
+    try {
+        step();
+    } catch (const PlatformError&) {
+    }
+}
+} // namespace
+
+void frmKabegamiTouroku::Form_Load() {
+    Ignoring([this] { File1_->SetPattern(kPicturePattern); });
+    module_.LoadKabegamiList();
+    FillTourokuFileList(module_.KabegamiList);
+    SetLabelCaption(QString(), lblErrMessage_);
+
+    // The drive comes after the folder, so a restored drive that differs from the shown one
+    // has the last word.
+    const QString lastFolder = module_.LastFolder;
+    const QString lastDrive = module_.LastDrive;
+    Ignoring([&] { Dir1_->SetPath(lastFolder); });
+    Ignoring([&] { File1_->SetPath(lastFolder); });
+    Ignoring([&] { Drive1_->SetDrive(lastDrive); });
+    Ignoring([this] {
+        bool isNumber = false;
+        const int value = module_.FileCopySetting.trimmed().toInt(&isNumber);
+        if (isNumber)
+            chkFileCopy_->SetValue(value);
+    });
+}
+
+void frmKabegamiTouroku::Drive1_Change() {
+    try {
+        Dir1_->SetPath(platform_.DriveByName(Drive1_->Drive()).root);
+    } catch (const PlatformError&) {
+        // A drive without a medium: the lists stay where they were, the choice stands.
+    }
+    module_.LastDrive = Drive1_->Drive();
+}
+
+void frmKabegamiTouroku::Dir1_Change() {
+    try {
+        File1_->SetPath(Dir1_->Path());
+    } catch (const PlatformError& error) {
+        // Never offer names from the former folder under the new one.
+        File1_->ShowEmpty(Dir1_->Path());
+        module_.ShowErrorMessage(error);
+    }
+    module_.LastFolder = Dir1_->Path();
+}
+
+void frmKabegamiTouroku::File1_Click() {
+    const QListWidgetItem* current = File1_->currentItem();
+    if (current == nullptr)
+        return;
+    ShowPreview(WithSeparator(Dir1_->Path()) + current->text());
+}
+
+void frmKabegamiTouroku::File1_KeyPress(int keyAscii) {
+    if (keyAscii == 13)
+        cmdTouroku_Click();
+}
+
+void frmKabegamiTouroku::lstTourokuFileList_Click() {
+    const int index = lstTourokuFileList_->currentRow();
+    if (index < 0 || index >= module_.KabegamiList.size())
+        return;
+    ShowPreview(module_.KabegamiList[index].KabegamiPath);
+}
+
+void frmKabegamiTouroku::lstTourokuFileList_KeyPress(int keyAscii) {
+    if (keyAscii == 13)
+        cmdDelete_Click();
+}
+
+void frmKabegamiTouroku::chkFileCopy_Click() {
+    module_.FileCopySetting = QString::number(chkFileCopy_->Value());
+}
+
+void frmKabegamiTouroku::cmdAbout_Click() {
+    FrmVer about(platform_, this);
+    setWindowState(windowState() | Qt::WindowMinimized);
+    about.exec();
+}
+
+void frmKabegamiTouroku::ShowPreview(const QString& path) {
+    try {
+        SetLabelCaption(QString(), lblErrMessage_);
+        imgPreview_->hide();
+        PlacePreview(kPreviewSquare, kPreviewSquare);
+
+        const PictureInfo picture = platform_.LoadPicture(path);
+        if (picture.size.width() <= 0 || picture.size.height() <= 0)
+            throw PlatformError(Err::InvalidPicture);
+        imgSettei_->resize(picture.size);
+        const float w = static_cast<float>(PixelsToTwips(picture.size.width()));
+        const float h = static_cast<float>(PixelsToTwips(picture.size.height()));
+        const PreviewSize fitted = FitPreview(w, h);
+        PlacePreview(fitted.width, fitted.height);
+
+        // Decode only what the box shows, at the screen's own pixel density.
+        const qreal ratio = devicePixelRatioF();
+        const QSize box = imgPreview_->size() * ratio;
+        QPixmap pixmap = QPixmap::fromImage(platform_.LoadPreview(picture, box));
+        pixmap.setDevicePixelRatio(ratio);
+        imgPreview_->setPixmap(pixmap);
+        imgPreview_->show();
+    } catch (const PlatformError& error) {
+        switch (error.Number) {
+        case Err::FileNotFound:
+            break;
+        case Err::DiskNotReady:
+            SetLabelCaption(QStringLiteral("ディスクをセットしてください"), lblErrMessage_);
+            break;
+        case Err::PathNotFound:
+            SetLabelCaption(QStringLiteral("正しいディスクをセットしてください"), lblErrMessage_);
+            break;
+        default:
+            module_.ShowErrorMessage(error);
+            break;
+        }
+    }
+}
+
+void frmKabegamiTouroku::FillTourokuFileList(const KabegamiEntries& list) {
+    lstTourokuFileList_->clear();
+    for (const KabegamiEntry& entry : list)
+        lstTourokuFileList_->addItem(entry.FileName);
+}
+
+void frmKabegamiTouroku::SetLabelCaption(const QString& text, QLabel* label) {
+    label->setText(text);
+    label->repaint();
+}
+
+} // namespace velmora

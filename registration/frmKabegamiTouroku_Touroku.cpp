@@ -1,0 +1,112 @@
+// Registering the selected pictures.
+#include "frmKabegamiTouroku.h"
+
+#include "FileListBox.h"
+#include "ListFileFormat.h"
+#include "Platform.h"
+#include "PlatformError.h"
+#include "RegistrationRules.h"
+#include "VbCheckBox.h"
+#include "VbListBox.h"
+#include "mdlKabegami.h"
+
+namespace velmora {
+
+namespace {
+const QString kPicFolderName = QStringLiteral("Pic");
+}
+
+QString frmKabegamiTouroku::PicFolder() const {
+    return module_.GetAppPath() + kPicFolderName + PathSeparator();
+}
+
+void frmKabegamiTouroku::cmdTouroku_Click() {
+    setEnabled(false);
+    repaint();
+    const int count = File1_->count();
+    for (int i = 0; i < count; ++i) {
+        const QListWidgetItem* item = File1_->item(i);
+        if (item != nullptr && item->isSelected() && !TourokuKabegami(i))
+            break;
+    }
+    setEnabled(true);
+    repaint();
+}
+
+bool frmKabegamiTouroku::TourokuKabegami(int index) {
+    const QString folder = WithSeparator(File1_->Path());
+    const QString name = File1_->item(index)->text();
+    int driveType = DriveType::Unknown;
+    try {
+        driveType = GetRootDriveType(platform_.DriveOf(folder).root);
+    } catch (const PlatformError& error) {
+        module_.ShowErrorMessage(error);
+        return true;
+    }
+    const bool copyOption = chkFileCopy_->Value() == 1;
+    const bool copies = copyOption && driveType != DriveType::Fixed;
+
+    switch (FindConflict(module_.KabegamiList, folder, name, copies)) {
+    case Conflict::AlreadyRegistered:
+        platform_.MsgBox(AlreadyRegisteredMessage(name), MsgBoxStyle::Critical,
+                         AlreadyRegisteredTitle());
+        return true;
+    case Conflict::NameTaken:
+        platform_.MsgBox(NameTakenMessage(name), MsgBoxStyle::Critical, CannotRegisterTitle());
+        return true;
+    case Conflict::None:
+        break;
+    }
+
+    // Refused before anything is copied: the list file could not hold the name unchanged.
+    const QString ownPath = copies ? PicFolder() + name : folder + name;
+    if (!IsStorableField(folder) || !IsStorableField(name) || !IsStorableField(ownPath)) {
+        platform_.MsgBox(NotStorableMessage(name), MsgBoxStyle::Critical, CannotRegisterTitle());
+        return true;
+    }
+
+    KabegamiEntry entry{folder, name, folder + name, QStringLiteral("0")};
+    if (copyOption) {
+        try {
+            CopyToPicFolder(folder, name, entry.KabegamiPath, entry.CopiedToPic);
+        } catch (const PlatformError& error) {
+            module_.ShowErrorMessage(error);
+            return true;
+        }
+    }
+
+    module_.KabegamiList.append(entry);
+    const bool written = module_.WriteKabegamiList();
+    module_.LoadKabegamiList();
+    if (!written && entry.CopiedToPic == u'1' && !UsedByList(entry.KabegamiPath)) {
+        // Its entry never reached the file, so the copy belongs to nothing.
+        try {
+            platform_.DeleteFile(entry.KabegamiPath);
+        } catch (const PlatformError&) {
+        }
+    }
+    FillTourokuFileList(module_.KabegamiList);
+    if (written)
+        lstTourokuFileList_->setCurrentRow(lstTourokuFileList_->count() - 1);
+    return written;
+}
+
+void frmKabegamiTouroku::CopyToPicFolder(const QString& folder, const QString& name,
+                                         QString& kabegamiPath, QString& copiedToPic) {
+    const int driveType = GetRootDriveType(platform_.DriveOf(folder).root);
+    if (driveType == DriveType::Fixed) {
+        kabegamiPath = folder + name;
+        copiedToPic = QStringLiteral("0");
+        return;
+    }
+    const QString target = PicFolder() + name;
+    platform_.CopyFile(folder + name, target);
+    kabegamiPath = target;
+    copiedToPic = QStringLiteral("1");
+}
+
+int frmKabegamiTouroku::GetRootDriveType(const QString& root) {
+    return platform_.GetDriveType(root);
+}
+
+} // namespace velmora
