@@ -1,0 +1,253 @@
+#include "wallpaper/GnomeWallpaper.h"
+#include "Platform.h"
+#include "PlatformError.h"
+#include "wallpaper/AlternateFile.h"
+#include "wallpaper/DesktopWallpaper.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <gio/gio.h>
+#include <sys/stat.h>
+
+using namespace velmora;
+using namespace velmora::linux_impl;
+
+namespace {
+
+constexpr const char* kSchema = "org.gnome.desktop.background";
+
+// Writes a small BMP at path the way the program does: a new file renamed over the old.
+QByteArray WriteBmp(const QString& path, const QColor& colour) {
+    QImage picture(32, 24, QImage::Format_RGB32);
+    picture.fill(colour);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "BMP") || !file.commit())
+        return {};
+    QFile written(path);
+    return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+}
+
+QByteArray Contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A key read through a GSettings object of its own, not the one the backend holds.
+QString Read(const char* key) {
+    GSettings* settings = g_settings_new(kSchema);
+    gchar* value = g_settings_get_string(settings, key);
+    const QString result = QString::fromUtf8(value);
+    g_free(value);
+    g_object_unref(settings);
+    return result;
+}
+
+void Write(const char* key, const char* value) {
+    GSettings* settings = g_settings_new(kSchema);
+    g_settings_set_string(settings, key, value);
+    g_object_unref(settings);
+    g_settings_sync();
+}
+
+// What another process sees: the value as stored by dconf, in GVariant text form.
+QString ReadInChild(const QString& program, const QStringList& arguments) {
+    QProcess child;
+    child.start(program, arguments);
+    if (!child.waitForFinished(30000) || child.exitCode() != 0)
+        return QStringLiteral("<%1 failed: %2>")
+            .arg(program, QString::fromLocal8Bit(child.readAllStandardError()));
+    return QString::fromUtf8(child.readAllStandardOutput()).trimmed();
+}
+
+QString Quoted(const QString& value) {
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+QString FileOf(const QString& uri) {
+    return QUrl(uri).toLocalFile();
+}
+
+} // namespace
+
+class GnomeWallpaperTest : public QObject {
+    Q_OBJECT
+  private Q_SLOTS:
+    void initTestCase() {
+        // These tests change desktop settings: only in the private session ctest gives them.
+        if (!qEnvironmentVariable("XDG_CONFIG_HOME")
+                 .startsWith(QLatin1String("/tmp/velmora-test.")) ||
+            qgetenv("GSETTINGS_BACKEND") != "dconf")
+            QSKIP("runs only through ctest, in its own D-Bus session with dconf");
+        GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+        GSettingsSchema* schema =
+            source ? g_settings_schema_source_lookup(source, kSchema, TRUE) : nullptr;
+        if (!schema)
+            QSKIP("the org.gnome.desktop.background schema (gsettings-desktop-schemas) is "
+                  "not installed");
+        hasDark_ = g_settings_schema_has_key(schema, "picture-uri-dark");
+        g_settings_schema_unref(schema);
+        QVERIFY(dir_.isValid());
+        path_ = dir_.filePath(QStringLiteral("Mosswick壁紙.BMP"));
+        alternate_ = dir_.filePath(QStringLiteral(".Mosswick壁紙-alt.BMP"));
+    }
+
+    void init() {
+        GSettings* settings = g_settings_new(kSchema);
+        for (const char* key : {"picture-uri", "picture-uri-dark", "picture-options"})
+            g_settings_reset(settings, key);
+        g_object_unref(settings);
+        g_settings_sync();
+    }
+
+    // The factory picks this way on GNOME, and a step reaches the settings store where
+    // other programs (the desktop) read it.
+    void stepReachesSettingsStore() {
+        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+        const auto wallpaper = CreateDesktopWallpaper();
+        QVERIFY(dynamic_cast<GnomeWallpaper*>(wallpaper.get()));
+        const QByteArray red = WriteBmp(path_, Qt::red);
+        QVERIFY(!red.isEmpty());
+
+        wallpaper->Set(path_, WallpaperFlags::SessionOnly);
+
+        const QString uri = Read("picture-uri");
+        QVERIFY2(uri.startsWith(QLatin1String("file:///")), qPrintable(uri));
+        const QString shown = FileOf(uri);
+        QVERIFY2(shown == path_ || shown == alternate_, qPrintable(shown));
+        QCOMPARE(Contents(shown), red);
+        if (hasDark_)
+            QCOMPARE(Read("picture-uri-dark"), uri);
+        QCOMPARE(ReadInChild(QStringLiteral("gsettings"),
+                             {QStringLiteral("get"), QString::fromLatin1(kSchema),
+                              QStringLiteral("picture-uri")}),
+                 Quoted(uri));
+        QCOMPARE(ReadInChild(QStringLiteral("dconf"),
+                             {QStringLiteral("read"),
+                              QStringLiteral("/org/gnome/desktop/background/picture-uri")}),
+                 Quoted(uri));
+        if (hasDark_)
+            QCOMPARE(
+                ReadInChild(QStringLiteral("dconf"),
+                            {QStringLiteral("read"), QStringLiteral("/org/gnome/desktop/background/"
+                                                                    "picture-uri-dark")}),
+                Quoted(uri));
+    }
+
+    // The file name never changes, but the desktop redraws only for a new URI: steps
+    // alternate between two names, each holding the current picture.
+    void stepsAlternateNames() {
+        GnomeWallpaper wallpaper;
+        QString previous;
+        QStringList seen;
+        int i = 0;
+        for (const QColor& colour : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue)}) {
+            const QByteArray bytes = WriteBmp(path_, colour);
+            wallpaper.Set(path_, 0);
+            const QString uri = Read("picture-uri");
+            QVERIFY2(uri != previous,
+                     qPrintable(QStringLiteral("step %1 kept %2").arg(i).arg(uri)));
+            QCOMPARE(Contents(FileOf(uri)), bytes);
+            QCOMPARE(Contents(path_), bytes);
+            QCOMPARE(Contents(alternate_), bytes);
+            seen << FileOf(uri);
+            previous = uri;
+            ++i;
+        }
+        QCOMPARE(seen.at(0), seen.at(2));
+        QVERIFY((QStringList{seen.at(0), seen.at(1)} == QStringList{path_, alternate_}) ||
+                (QStringList{seen.at(0), seen.at(1)} == QStringList{alternate_, path_}));
+        // The second name is a link to the same file, not a second copy of the picture.
+        struct stat a {
+        }, b{};
+        QCOMPARE(::stat(QFile::encodeName(path_).constData(), &a), 0);
+        QCOMPARE(::stat(QFile::encodeName(alternate_).constData(), &b), 0);
+        QCOMPARE(a.st_ino, b.st_ino);
+        // Nothing else is left in the folder.
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // At the end the stored setting names the program's own bitmap, whichever name the
+    // last step used.
+    void storeNamesProgramBitmap() {
+        GnomeWallpaper wallpaper;
+        const QByteArray bytes = WriteBmp(path_, Qt::yellow);
+        wallpaper.Set(path_, 0);
+        wallpaper.Set(path_, 0); // one of the two steps shows the second name
+        wallpaper.Set(path_, WallpaperFlags::Store);
+        const QString uri = Read("picture-uri");
+        QCOMPARE(FileOf(uri), path_);
+        QCOMPARE(uri, QUrl::fromLocalFile(path_).toString(QUrl::FullyEncoded));
+        QCOMPARE(Contents(FileOf(uri)), bytes);
+        QCOMPARE(ReadInChild(QStringLiteral("dconf"),
+                             {QStringLiteral("read"),
+                              QStringLiteral("/org/gnome/desktop/background/picture-uri")}),
+                 Quoted(uri));
+    }
+
+    // Removal hides the picture and remembers the arrangement; the next step brings it back.
+    void removalAndRestore() {
+        Write("picture-options", "scaled");
+        GnomeWallpaper wallpaper;
+        WriteBmp(path_, Qt::cyan);
+        wallpaper.Set(path_, 0);
+        const QString uri = Read("picture-uri");
+
+        wallpaper.Set(QString(), 0);
+        QCOMPARE(Read("picture-options"), QStringLiteral("none"));
+        QCOMPARE(ReadInChild(QStringLiteral("dconf"),
+                             {QStringLiteral("read"),
+                              QStringLiteral("/org/gnome/desktop/background/picture-options")}),
+                 QStringLiteral("'none'"));
+        QCOMPARE(Read("picture-uri"), uri);
+        wallpaper.Set(QString(), WallpaperFlags::Store); // the end after a removal
+        QCOMPARE(Read("picture-options"), QStringLiteral("none"));
+
+        WriteBmp(path_, Qt::magenta);
+        wallpaper.Set(path_, 0);
+        QCOMPARE(Read("picture-options"), QStringLiteral("scaled"));
+    }
+
+    // A run that starts after a stored removal has no arrangement to bring back.
+    void firstStepAfterStoredRemovalZooms() {
+        Write("picture-options", "none");
+        GnomeWallpaper wallpaper;
+        WriteBmp(path_, Qt::gray);
+        wallpaper.Set(path_, 0);
+        QCOMPARE(Read("picture-options"), QStringLiteral("zoom"));
+    }
+
+    void missingBitmapChangesNothing() {
+        GnomeWallpaper wallpaper;
+        WriteBmp(path_, Qt::red);
+        wallpaper.Set(path_, 0);
+        const QString uri = Read("picture-uri");
+        try {
+            wallpaper.Set(dir_.filePath(QStringLiteral("gone.BMP")), 0);
+            QFAIL("no error for a missing bitmap");
+        } catch (const PlatformError& e) {
+            QCOMPARE(e.Number, Err::FileNotFound);
+        }
+        QCOMPARE(Read("picture-uri"), uri);
+    }
+
+    void alternateName() {
+        QCOMPARE(AlternateNameOf(QStringLiteral("/a/b/Mosswick壁紙.BMP")),
+                 QStringLiteral("/a/b/.Mosswick壁紙-alt.BMP"));
+        QCOMPARE(AlternateNameOf(QStringLiteral("/a/pic")), QStringLiteral("/a/.pic-alt"));
+    }
+
+  private:
+    QTemporaryDir dir_;
+    QString path_;
+    QString alternate_;
+    bool hasDark_ = false;
+};
+
+QTEST_GUILESS_MAIN(GnomeWallpaperTest)
+#include "GnomeWallpaperTest.moc"
