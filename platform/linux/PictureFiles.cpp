@@ -1,11 +1,227 @@
 #include "PictureFiles.h"
 
+#include "BmpLayout.h"
+#include "BmpOutput.h"
+#include "BmpRows.h"
+#include "JpegDecoder.h"
+#include "PictureSource.h"
 #include "PlatformError.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace velmora::linux_impl {
 
-PictureInfo ReadPictureHeader(const QString&) { throw PlatformError(Err::NotSupported); }
-void WriteBitmapFile(const PictureInfo&, const QString&) { throw PlatformError(Err::NotSupported); }
-QImage DecodeForBox(const PictureInfo&, const QSize&) { throw PlatformError(Err::NotSupported); }
+namespace {
+
+// Decoded rows travel to the output file in bands of about this size.
+constexpr int64_t kBandBytes = 1 << 20;
+
+PictureKind DetectKind(PictureSource& source) {
+    uint8_t magic[3] = {};
+    const int64_t got = source.readAt(0, magic, sizeof magic);
+    if (got >= 2 && magic[0] == 'B' && magic[1] == 'M')
+        return PictureKind::Bmp;
+    if (got == 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF)
+        return PictureKind::Jpeg;
+    throw PlatformError(Err::InvalidPicture);
+}
+
+int BandRows(int64_t stride, int height) {
+    return int(std::clamp<int64_t>(kBandBytes / stride, 1, height));
+}
+
+void WriteFromBmp(PictureSource& source, const QString& bmpPath) {
+    const BmpLayout layout = ReadBmpLayout(source);
+    BmpOutput out(bmpPath, layout.width, layout.height);
+    if (layout.isPlainBgr24()) {
+        out.copyRows(source, layout.dataOffset);
+        out.commit();
+        return;
+    }
+    BmpRows rows(source, layout);
+    const int height = layout.height;
+    const int64_t stride = out.stride();
+    const int band = BandRows(stride, height);
+    std::vector<uint8_t> buffer(static_cast<size_t>(stride * band)); // zero padding stays zero
+    for (int first = 0; first < height; first += band) {
+        const int count = std::min(band, height - first);
+        if (!layout.topDown) {
+            rows.read(first, count, buffer.data(), stride);
+            out.writeRows(first, count, buffer.data());
+        } else {
+            // Stored row i of a top-down bitmap is row height - 1 - i of the output.
+            rows.read(first, count, buffer.data() + (count - 1) * stride, -stride);
+            out.writeRows(height - first - count, count, buffer.data());
+        }
+    }
+    out.commit();
+}
+
+void WriteFromJpeg(PictureSource& source, const QString& bmpPath) {
+    JpegDecoder decoder(source);
+    decoder.start(8, JpegDecoder::Pixels::Bgr);
+    const QSize size = decoder.outputSize();
+    const int height = size.height();
+    BmpOutput out(bmpPath, size.width(), height);
+    const int64_t stride = out.stride();
+    const int band = BandRows(stride, height);
+    std::vector<uint8_t> buffer(static_cast<size_t>(stride * band));
+    std::vector<uint8_t*> rowPointers(static_cast<size_t>(band));
+    // Rows come top first; each band lands reversed at its place from the file's end.
+    for (int top = 0; top < height; top += band) {
+        const int count = std::min(band, height - top);
+        for (int k = 0; k < count; ++k)
+            rowPointers[size_t(k)] = buffer.data() + (count - 1 - k) * stride;
+        for (int done = 0; done < count;) {
+            const int got = decoder.read(rowPointers.data() + done, count - done);
+            if (got <= 0)
+                throw PlatformError(Err::InvalidPicture);
+            done += got;
+        }
+        out.writeRows(height - top - count, count, buffer.data());
+    }
+    out.commit();
+}
+
+QImage PreviewFromJpeg(PictureSource& source, const QSize& box, QSize& natural) {
+    JpegDecoder decoder(source);
+    natural = decoder.size();
+    const QSize fit = FitIntoBox(decoder.size(), box);
+    int eighths = 1;
+    for (; eighths < 8; ++eighths) {
+        const QSize scaled = decoder.scaledSize(eighths);
+        if (scaled.width() >= fit.width() && scaled.height() >= fit.height())
+            break;
+    }
+    decoder.start(eighths, JpegDecoder::Pixels::Bgrx);
+    const QSize size = decoder.outputSize();
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        throw PlatformError(Err::OutOfMemory);
+    std::vector<uint8_t*> rowPointers(static_cast<size_t>(size.height()));
+    for (int y = 0; y < size.height(); ++y)
+        rowPointers[size_t(y)] = image.scanLine(y);
+    for (int done = 0; done < size.height();) {
+        const int got = decoder.read(rowPointers.data() + done, size.height() - done);
+        if (got <= 0)
+            throw PlatformError(Err::InvalidPicture);
+        done += got;
+    }
+    return image;
+}
+
+// Samples the rows and columns a reduced size needs, averaging two by two samples per
+// output pixel. Rows are visited in stored order so run-length encoded files work too.
+QImage PreviewFromBmp(PictureSource& source, const QSize& box, QSize& natural) {
+    const BmpLayout layout = ReadBmpLayout(source);
+    natural = QSize(layout.width, layout.height);
+    const int width = layout.width;
+    const int height = layout.height;
+    const QSize fit = FitIntoBox(QSize(width, height), box);
+    const int outWidth = std::min(fit.width(), width);
+    const int outHeight = std::min(fit.height(), height);
+    QImage image(outWidth, outHeight, QImage::Format_RGB32);
+    if (image.isNull())
+        throw PlatformError(Err::OutOfMemory);
+
+    auto sample = [](int i, double quarter, int n, int outN) {
+        return std::min(n - 1, int(std::floor((2.0 * i + quarter) * n / (2.0 * outN))));
+    };
+    std::vector<int> columnA(static_cast<size_t>(outWidth)), columnB(static_cast<size_t>(outWidth));
+    for (int x = 0; x < outWidth; ++x) {
+        columnA[size_t(x)] = sample(x, 0.5, width, outWidth);
+        columnB[size_t(x)] = sample(x, 1.5, width, outWidth);
+    }
+
+    BmpRows rows(source, layout);
+    const size_t rowBytes = size_t(width) * 3;
+    std::vector<uint8_t> rowA(rowBytes), rowB(rowBytes);
+    int loadedA = -1;
+    int loadedB = -1;
+    for (int i = 0; i < outHeight; ++i) {
+        // Output rows from the first stored one: top first only for top-down bitmaps.
+        const int y = layout.topDown ? i : outHeight - 1 - i;
+        int storedA = sample(y, 0.5, height, outHeight);
+        int storedB = sample(y, 1.5, height, outHeight);
+        if (!layout.topDown) {
+            storedA = height - 1 - storedA;
+            storedB = height - 1 - storedB;
+        }
+        if (storedA > storedB)
+            std::swap(storedA, storedB);
+        if (storedA == loadedB) {
+            rowA.swap(rowB);
+            loadedA = loadedB;
+            loadedB = -1;
+        }
+        if (storedA != loadedA) {
+            rows.read(storedA, 1, rowA.data(), 0);
+            loadedA = storedA;
+        }
+        if (storedB != storedA && storedB != loadedB) {
+            rows.read(storedB, 1, rowB.data(), 0);
+            loadedB = storedB;
+        }
+        const uint8_t* a = rowA.data();
+        const uint8_t* b = storedB == storedA ? rowA.data() : rowB.data();
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < outWidth; ++x) {
+            const int ca = 3 * columnA[size_t(x)];
+            const int cb = 3 * columnB[size_t(x)];
+            const unsigned blue = (a[ca] + a[cb] + b[ca] + b[cb] + 2) / 4;
+            const unsigned green = (a[ca + 1] + a[cb + 1] + b[ca + 1] + b[cb + 1] + 2) / 4;
+            const unsigned red = (a[ca + 2] + a[cb + 2] + b[ca + 2] + b[cb + 2] + 2) / 4;
+            line[x] = qRgb(int(red), int(green), int(blue));
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+QSize FitIntoBox(const QSize& natural, const QSize& box) {
+    const int64_t w = std::max(1, natural.width());
+    const int64_t h = std::max(1, natural.height());
+    const int64_t bw = std::max(1, box.width());
+    const int64_t bh = std::max(1, box.height());
+    if (w * bh >= h * bw)
+        return QSize(int(bw), int(std::max<int64_t>(1, (h * bw * 2 + w) / (2 * w))));
+    return QSize(int(std::max<int64_t>(1, (w * bh * 2 + h) / (2 * h))), int(bh));
+}
+
+PictureInfo ReadPictureHeader(const QString& path) {
+    PictureSource source(path);
+    const PictureKind kind = DetectKind(source);
+    if (kind == PictureKind::Bmp) {
+        const BmpLayout layout = ReadBmpLayout(source);
+        return {path, kind, QSize(layout.width, layout.height)};
+    }
+    JpegDecoder decoder(source);
+    return {path, kind, decoder.size()};
+}
+
+void WriteBitmapFile(const PictureInfo& picture, const QString& bmpPath) {
+    // The file may have changed since its header was read: what it holds now is written.
+    PictureSource source(picture.path);
+    if (DetectKind(source) == PictureKind::Bmp)
+        WriteFromBmp(source, bmpPath);
+    else
+        WriteFromJpeg(source, bmpPath);
+}
+
+QImage DecodeForBox(const PictureInfo& picture, const QSize& box) {
+    PictureSource source(picture.path);
+    QSize natural;
+    QImage image = DetectKind(source) == PictureKind::Bmp ? PreviewFromBmp(source, box, natural)
+                                                          : PreviewFromJpeg(source, box, natural);
+    const QSize fit = FitIntoBox(natural, box);
+    if (int64_t(fit.width()) * fit.height() > kMaxPicturePixels)
+        throw PlatformError(Err::OutOfMemory);
+    if (image.size() != fit)
+        image = image.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
 
 } // namespace velmora::linux_impl

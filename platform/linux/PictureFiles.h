@@ -13,7 +13,11 @@ PictureInfo ReadPictureHeader(const QString& path);
 void WriteBitmapFile(const PictureInfo& picture, const QString& bmpPath);
 
 // Decodes the picture at a reduced size that still covers box (in pixels), reading only
-// what that size needs.
+// what that size needs. The result has the picture's proportions and fills the box in one
+// direction exactly.
 QImage DecodeForBox(const PictureInfo& picture, const QSize& box);
+
+// The size of a natural-size picture scaled to fit box, keeping its proportions.
+QSize FitIntoBox(const QSize& natural, const QSize& box);
 
 } // namespace velmora::linux_impl
