@@ -14,8 +14,8 @@ class DesktopWallpaper {
     virtual void Set(const QString& bmpPath, int flags) = 0;
 };
 
-// Chooses the way for the desktop this session runs (from the environment and, on X11,
-// the windows that cover the root).
+// Chooses the way for the desktop this session runs, from its environment (DesktopDetect.h).
+// Throws PlatformError when the chosen way cannot work here.
 std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper();
 
 } // namespace velmora::linux_impl

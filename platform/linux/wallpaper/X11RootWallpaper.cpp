@@ -30,6 +30,11 @@ QImage ReadBitmap(const QString& path) {
     if (picture.isNull()) {
         if (reader.error() == QImageReader::DeviceError)
             throw PlatformError(Err::DeviceIO);
+        // A sound picture beyond the reader's memory limit is no broken picture.
+        const QSize size = reader.size();
+        const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+        if (size.isValid() && limit > 0 && qint64(size.width()) * size.height() * 4 > limit)
+            throw PlatformError(Err::OutOfMemory);
         throw PlatformError(Err::InvalidPicture);
     }
     return picture;

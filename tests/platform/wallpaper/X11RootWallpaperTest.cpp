@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QProcess>
 #include <QSaveFile>
@@ -237,6 +238,21 @@ class X11RootWallpaperTest : public QObject {
             QCOMPARE(CheckPublished(), before);
             QVERIFY(PixmapExists(before));
             CheckPixel(GrabRoot(), 512, 384, qRgb(0, 0, 128));
+        }
+    }
+
+    // A picture too large for the reader's memory limit is reported as lack of memory,
+    // not as a broken picture.
+    void pictureBeyondMemoryLimit() {
+        WriteBmp(path_, Quarters(QSize(1024, 768))); // 3 MB decoded
+        const int previous = QImageReader::allocationLimit();
+        QImageReader::setAllocationLimit(1);
+        const auto restore = qScopeGuard([&] { QImageReader::setAllocationLimit(previous); });
+        try {
+            X11RootWallpaper().Set(path_, 0);
+            QFAIL("no error for a picture beyond the memory limit");
+        } catch (const PlatformError& e) {
+            QCOMPARE(e.Number, Err::OutOfMemory);
         }
     }
 
