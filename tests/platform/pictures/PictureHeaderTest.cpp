@@ -1,0 +1,204 @@
+// Recognising pictures by their content and refusing what cannot or should not be loaded.
+#include "PictureFiles.h"
+#include "PictureTestSupport.h"
+#include "PlatformError.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velmora;
+using namespace velmora::test;
+using linux_impl::DecodeForBox;
+using linux_impl::ReadPictureHeader;
+using linux_impl::WriteBitmapFile;
+
+namespace {
+
+QImage Gradient(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, 90));
+    return image;
+}
+
+// A small baseline JPEG whose SOF0 frame size is at a known place for patching.
+QByteArray JpegBytes(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    return bytes;
+}
+
+void PatchFrameSize(QByteArray& jpeg, int width, int height) {
+    const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC0", 2));
+    QVERIFY(sof > 0);
+    jpeg[sof + 5] = char(height >> 8);
+    jpeg[sof + 6] = char(height);
+    jpeg[sof + 7] = char(width >> 8);
+    jpeg[sof + 8] = char(width);
+}
+
+} // namespace
+
+class PictureHeaderTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString path(const char* name) const { return dir_.filePath(QString::fromUtf8(name)); }
+
+  private Q_SLOTS:
+    void recognisesByContentNotByName() {
+        const QImage image = Gradient(33, 17);
+        QVERIFY(image.save(path("bitmap.jpg"), "BMP"));
+        QVERIFY(image.save(path("photo.bmp"), "JPEG"));
+        QVERIFY(image.save(path("photo"), "JPEG"));
+
+        PictureInfo info = ReadPictureHeader(path("bitmap.jpg"));
+        QCOMPARE(info.kind, PictureKind::Bmp);
+        QCOMPARE(info.size, QSize(33, 17));
+        QCOMPARE(info.path, path("bitmap.jpg"));
+        info = ReadPictureHeader(path("photo.bmp"));
+        QCOMPARE(info.kind, PictureKind::Jpeg);
+        QCOMPARE(info.size, QSize(33, 17));
+        QCOMPARE(ReadPictureHeader(path("photo")).kind, PictureKind::Jpeg);
+    }
+
+    void progressiveAndGreyJpegs() {
+        QImageWriter writer(path("progressive.jpg"), "jpeg");
+        writer.setProgressiveScanWrite(true);
+        QVERIFY(writer.write(Gradient(640, 480)));
+        QCOMPARE(ReadPictureHeader(path("progressive.jpg")).size, QSize(640, 480));
+        QVERIFY(Gradient(20, 30)
+                    .convertToFormat(QImage::Format_Grayscale8)
+                    .save(path("grey.jpg"), "JPEG"));
+        QCOMPARE(ReadPictureHeader(path("grey.jpg")).size, QSize(20, 30));
+    }
+
+    void nonPicturesAreInvalid() {
+        WriteBytes(path("text.jpg"), "これは写真ではありません\n");
+        WriteBytes(path("empty.bmp"), QByteArray());
+        WriteBytes(path("b.bmp"), "B");
+        WriteBytes(path("soi-only.jpg"), QByteArray("\xFF\xD8\xFF", 3));
+        QByteArray junk("\xFF\xD8\xFF\xE0", 4);
+        junk += QByteArray(500, '\x5A');
+        WriteBytes(path("junk.jpg"), junk);
+        for (const char* name : {"text.jpg", "empty.bmp", "b.bmp", "soi-only.jpg", "junk.jpg"})
+            QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path(name)); }), Err::InvalidPicture);
+        // A folder is not a picture either.
+        QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(dir_.path()); }), Err::PathFileAccess);
+    }
+
+    void missingFileAndFolder() {
+        QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("gone.jpg")); }), Err::FileNotFound);
+        QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("no-folder/gone.jpg")); }),
+                 Err::PathNotFound);
+        const PictureInfo gone{path("gone.bmp"), PictureKind::Bmp, QSize(10, 10)};
+        QCOMPARE(ErrorNumberOf([&] { WriteBitmapFile(gone, path("out.bmp")); }), Err::FileNotFound);
+        QCOMPARE(ErrorNumberOf([&] { DecodeForBox(gone, QSize(145, 145)); }), Err::FileNotFound);
+        QVERIFY(!QFile::exists(path("out.bmp")));
+    }
+
+    void hostileBitmapHeaders_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("error");
+        auto bmp = [](int32_t w, int32_t h, QByteArray pixels = QByteArray(64, '\0')) {
+            BmpBuilder b;
+            b.width = w;
+            b.height = h;
+            b.pixels = pixels;
+            return b;
+        };
+        QTest::newRow("height INT32_MIN") << bmp(4, INT32_MIN).build() << Err::InvalidPicture;
+        QTest::newRow("negative width") << bmp(-4, 4).build() << Err::InvalidPicture;
+        QTest::newRow("zero height") << bmp(4, 0).build() << Err::InvalidPicture;
+        QTest::newRow("5000x5000 in 1 KB")
+            << bmp(5000, 5000, QByteArray(1000, '\0')).build() << Err::InvalidPicture;
+        QTest::newRow("2^30 x 1") << bmp(1 << 30, 1).build() << Err::OutOfMemory;
+        QTest::newRow("70000 wide") << bmp(70000, 2).build() << Err::OutOfMemory;
+        QTest::newRow("20000x20000") << bmp(20000, -20000).build() << Err::OutOfMemory;
+
+        BmpBuilder b = bmp(4, 4);
+        b.bitsPerPixel = 7;
+        QTest::newRow("7 bits") << b.build() << Err::InvalidPicture;
+        b = bmp(4, 4);
+        b.compression = 4; // an embedded JPEG
+        QTest::newRow("embedded JPEG") << b.build() << Err::InvalidPicture;
+        b = bmp(4, -4);
+        b.bitsPerPixel = 8;
+        b.compression = 1;
+        b.palette = {qRgb(0, 0, 0)};
+        QTest::newRow("top-down RLE") << b.build() << Err::InvalidPicture;
+        b = bmp(4, 4);
+        b.bitsPerPixel = 16;
+        b.compression = 3;
+        b.masks = {0xF00F, 0x00F0, 0x0F00};
+        QTest::newRow("mask in pieces") << b.build() << Err::InvalidPicture;
+        b.masks = {0x1F0000, 0x00F0, 0x0F00};
+        QTest::newRow("mask beyond pixel") << b.build() << Err::InvalidPicture;
+        b = bmp(4, 4);
+        b.bitsPerPixel = 8;
+        QTest::newRow("palette missing") << b.build() << Err::InvalidPicture;
+
+        QByteArray odd = bmp(4, 4).build();
+        odd[14] = 99; // unknown info header size
+        QTest::newRow("header size 99") << odd << Err::InvalidPicture;
+        QByteArray far = bmp(4, 4).build();
+        far[10] = char(0xFF);
+        far[11] = char(0xFF);
+        QTest::newRow("pixels beyond the end") << far << Err::InvalidPicture;
+        QTest::newRow("cut in the header") << bmp(4, 4).build().left(30) << Err::InvalidPicture;
+    }
+
+    void hostileBitmapHeaders() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, error);
+        const QString file = path("hostile.bmp");
+        WriteBytes(file, bytes);
+        QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(file); }), error);
+        const PictureInfo info{file, PictureKind::Bmp, QSize(4, 4)};
+        QCOMPARE(ErrorNumberOf([&] { WriteBitmapFile(info, path("hostile-out.bmp")); }), error);
+        QCOMPARE(ErrorNumberOf([&] { DecodeForBox(info, QSize(145, 145)); }), error);
+        QVERIFY(!QFile::exists(path("hostile-out.bmp")));
+        QVERIFY(TemporaryFilesIn(dir_.path()).isEmpty());
+    }
+
+    void palettesLargerThanDeclaredAreClamped() {
+        // A colour count of four billion must not become an allocation.
+        BmpBuilder b;
+        b.width = 2;
+        b.height = 1;
+        b.bitsPerPixel = 8;
+        b.colorsUsed = 0xFFFFFFFF;
+        b.palette = {qRgb(1, 2, 3), qRgb(4, 5, 6)};
+        b.pixels = PadRow(QByteArray("\x00\x01", 2));
+        WriteBytes(path("many-colours.bmp"), b.build());
+        QCOMPARE(ReadPictureHeader(path("many-colours.bmp")).size, QSize(2, 1));
+    }
+
+    void hostileJpegHeaders() {
+        QByteArray huge = JpegBytes(Gradient(16, 16));
+        PatchFrameSize(huge, 60000, 60000);
+        WriteBytes(path("huge.jpg"), huge);
+        QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("huge.jpg")); }), Err::OutOfMemory);
+        const PictureInfo info{path("huge.jpg"), PictureKind::Jpeg, QSize(16, 16)};
+        QCOMPARE(ErrorNumberOf([&] { WriteBitmapFile(info, path("huge.bmp")); }), Err::OutOfMemory);
+        QVERIFY(!QFile::exists(path("huge.bmp")));
+
+        QByteArray empty = JpegBytes(Gradient(16, 16));
+        PatchFrameSize(empty, 16, 0);
+        WriteBytes(path("empty.jpg"), empty);
+        QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("empty.jpg")); }), Err::InvalidPicture);
+
+        const QByteArray good = JpegBytes(Gradient(16, 16));
+        WriteBytes(path("cut-header.jpg"), good.left(good.indexOf(QByteArray("\xFF\xC0", 2)) + 4));
+        QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("cut-header.jpg")); }),
+                 Err::InvalidPicture);
+    }
+};
+
+QTEST_GUILESS_MAIN(PictureHeaderTest)
+#include "PictureHeaderTest.moc"
