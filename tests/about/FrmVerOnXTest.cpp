@@ -1,0 +1,71 @@
+// The About window on a real X server with a window manager: the window manager must show it
+// although the window it belongs to is minimised, and bring that window back afterwards.
+#include "FakePlatform.h"
+#include "FrmVer.h"
+
+#include <QDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+#include <QtTest>
+
+using namespace velmora;
+
+class FrmVerOnXTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void shownOverMinimisedRegistrationAndRestoresIt_data();
+    void shownOverMinimisedRegistrationAndRestoresIt();
+};
+
+void FrmVerOnXTest::shownOverMinimisedRegistrationAndRestoresIt_data() {
+    QTest::addColumn<bool>("byOk");
+    QTest::newRow("OK") << true;
+    QTest::newRow("Alt+F4") << false;
+}
+
+void FrmVerOnXTest::shownOverMinimisedRegistrationAndRestoresIt() {
+    QFETCH(bool, byOk);
+    test::FakePlatform platform;
+    // the changer window and the registration window it opened, as in the program
+    QWidget changer;
+    changer.resize(72, 24);
+    changer.show();
+    QDialog registration(&changer);
+    registration.resize(431, 345);
+    registration.setModal(true);
+    registration.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&registration));
+
+    FrmVer about(platform, &registration);
+    registration.setWindowState(registration.windowState() | Qt::WindowMinimized);
+    bool exposed = false;
+    bool registrationHidden = false;
+    bool active = false;
+    QTimer::singleShot(0, &about, [&] {
+        exposed = QTest::qWaitForWindowExposed(&about);
+        QTRY_VERIFY_WITH_TIMEOUT(!registration.windowHandle()->isExposed(), 3000);
+        registrationHidden = true;
+        QTRY_VERIFY_WITH_TIMEOUT(about.isActiveWindow(), 3000);
+        active = true;
+        if (byOk)
+            QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("CmdOk")),
+                              Qt::LeftButton);
+        else // the window manager's own close binding, as the close box does
+            QProcess::execute(QStringLiteral("xdotool"),
+                              {QStringLiteral("key"), QStringLiteral("alt+F4")});
+    });
+    QTimer::singleShot(10000, &about, [&] { about.done(QDialog::Rejected); });
+    about.exec();
+    QVERIFY(exposed);
+    QVERIFY(registrationHidden);
+    QVERIFY(active);
+    QVERIFY(!about.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(registration.windowHandle()->isExposed(), 5000);
+    QVERIFY(!(registration.windowState() & Qt::WindowMinimized));
+}
+
+QTEST_MAIN(FrmVerOnXTest)
+#include "FrmVerOnXTest.moc"
