@@ -1,18 +1,227 @@
 #include "Drives.h"
 
+#include "Files.h"
 #include "PlatformError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <climits>
+#include <unistd.h>
 
 namespace velmora::linux_impl {
 
-Drives::Drives(QString mountInfoPath, QString sysfsRoot)
-    : mountInfoPath_(std::move(mountInfoPath)), sysfsRoot_(std::move(sysfsRoot)) {}
+namespace {
 
-QList<DriveInfo> Drives::List() const { return {{QStringLiteral("/ [root]"), QStringLiteral("/")}}; }
-DriveInfo Drives::DriveOf(const QString&) const { return List().front(); }
-DriveInfo Drives::ByName(const QString&) const { return List().front(); }
-int Drives::TypeOf(const QString&) const { return DriveType::Fixed; }
+constexpr int kMaxStackedDevices = 8; // device-mapper over device-mapper over a disk...
 
-QStringList ListSubfolders(const QString&) { return {}; }
-QStringList ListFiles(const QString&, const QStringList&) { return {}; }
+QString WithoutTrailingSlash(const QString& path) {
+    QString cleaned = QDir::cleanPath(path);
+    return cleaned.isEmpty() ? QStringLiteral("/") : cleaned;
+}
+
+QString WithTrailingSlash(const QString& path) {
+    return path.endsWith(u'/') ? path : path + QLatin1Char('/');
+}
+
+QString ReadLink(const QString& path) {
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+    return length > 0 ? QFile::decodeName(QByteArray(target, length)) : QString();
+}
+
+QString BaseName(const QString& path) {
+    return path.section(u'/', -1);
+}
+
+// udev writes unsafe characters of a label as \xHH.
+QString DecodeLabel(const QString& linkName) {
+    QByteArray raw = QFile::encodeName(linkName);
+    QByteArray out;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 3 < raw.size() && raw[i + 1] == 'x') {
+            bool ok = false;
+            const int value = raw.mid(i + 2, 2).toInt(&ok, 16);
+            if (ok) {
+                out.append(static_cast<char>(value));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(raw[i]);
+    }
+    return QString::fromUtf8(out);
+}
+
+bool IsDeviceSource(const QString& source) {
+    return source.startsWith(QStringLiteral("/dev/"));
+}
+
+QString ReadTrimmed(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(file.read(64)).trimmed();
+}
+
+} // namespace
+
+Drives::Drives(QString mountInfoPath, QString sysfsRoot, QString diskLinksRoot)
+    : mountInfoPath_(std::move(mountInfoPath)), sysfsRoot_(std::move(sysfsRoot)),
+      diskLinksRoot_(std::move(diskLinksRoot)) {}
+
+QList<MountEntry> Drives::VisibleMounts() const {
+    QList<MountEntry> mounts;
+    QHash<QString, qsizetype> byPoint;
+    for (const MountEntry& entry : ReadMountInfo(mountInfoPath_)) {
+        const auto found = byPoint.constFind(entry.mountPoint);
+        if (found != byPoint.constEnd()) {
+            mounts[*found] = entry;
+        } else {
+            byPoint.insert(entry.mountPoint, mounts.size());
+            mounts.append(entry);
+        }
+    }
+    return mounts;
+}
+
+QString Drives::KernelName(const QString& source) const {
+    // A mapped volume: sysfs knows its dm-N by the name given to it.
+    if (source.startsWith(QStringLiteral("/dev/mapper/"))) {
+        const QString mapped = BaseName(source);
+        const QString blockFolder = sysfsRoot_ + QStringLiteral("/block/");
+        const QStringList devices =
+            QDir(blockFolder)
+                .entryList({QStringLiteral("dm-*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QString& device : devices) {
+            if (ReadTrimmed(blockFolder + device + QStringLiteral("/dm/name")) == mapped)
+                return device;
+        }
+    }
+    const QString real = QFileInfo(source).canonicalFilePath();
+    return BaseName(real.isEmpty() ? source : real);
+}
+
+QString Drives::NameOf(const MountEntry& entry) const {
+    QString label = entry.source;
+    if (IsDeviceSource(entry.source)) {
+        const QString device = KernelName(entry.source);
+        label = BaseName(entry.source);
+        const QDir labels(diskLinksRoot_ + QStringLiteral("/by-label"));
+        for (const QString& link : labels.entryList(
+                 QDir::System | QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+            if (BaseName(ReadLink(labels.filePath(link))) == device) {
+                label = DecodeLabel(link);
+                break;
+            }
+        }
+    }
+    return entry.mountPoint + QStringLiteral(" [") + label + QLatin1Char(']');
+}
+
+QList<DriveInfo> Drives::List() const {
+    QList<DriveInfo> drives;
+    for (const MountEntry& entry : VisibleMounts()) {
+        if (IsUserVolume(entry))
+            drives.append({NameOf(entry), WithTrailingSlash(entry.mountPoint)});
+    }
+    if (drives.isEmpty()) // no readable mount table: the root is always there
+        drives.append({QStringLiteral("/ [/]"), QStringLiteral("/")});
+    std::sort(drives.begin(), drives.end(),
+              [](const DriveInfo& a, const DriveInfo& b) { return a.root < b.root; });
+    return drives;
+}
+
+DriveInfo Drives::DriveOf(const QString& folder) const {
+    const QString resolved = WithTrailingSlash(ResolvePath(folder));
+    const QList<DriveInfo> drives = List();
+    const DriveInfo* best = nullptr;
+    for (const DriveInfo& drive : drives) {
+        if (resolved.startsWith(drive.root) && (!best || drive.root.size() > best->root.size()))
+            best = &drive;
+    }
+    if (!best)
+        throw PlatformError(Err::PathNotFound);
+    return *best;
+}
+
+DriveInfo Drives::ByName(const QString& name) const {
+    for (const DriveInfo& drive : List()) {
+        if (drive.name == name)
+            return drive;
+    }
+    throw PlatformError(Err::DiskNotReady);
+}
+
+int Drives::TypeOf(const QString& root) const {
+    const QString point = WithoutTrailingSlash(root);
+    const QList<MountEntry> mounts = VisibleMounts();
+    const auto found = std::find_if(mounts.begin(), mounts.end(), [&](const MountEntry& entry) {
+        return entry.mountPoint == point;
+    });
+    if (found == mounts.end())
+        return DriveType::NoRootDir;
+    const MountEntry& entry = *found;
+    if (IsPseudoFileSystem(entry.fsType))
+        return DriveType::Unknown;
+    if (IsNetworkFileSystem(entry.fsType))
+        return DriveType::Remote;
+    if (IsOpticalFileSystem(entry.fsType))
+        return DriveType::CdRom;
+    if (IsMemoryFileSystem(entry.fsType))
+        return DriveType::RamDisk;
+    if (IsDeviceSource(entry.source))
+        return BlockDeviceType(KernelName(entry.source));
+    if (IsLocalDiskFileSystem(entry.fsType))
+        return DriveType::Fixed;
+    return DriveType::Unknown;
+}
+
+QString Drives::DiskOf(const QString& device) const {
+    // A partition (sdb1) lives in its disk's folder (block/sdb/sdb1).
+    const QString blockFolder = sysfsRoot_ + QStringLiteral("/block/");
+    if (QFileInfo::exists(blockFolder + device))
+        return device;
+    const QStringList disks =
+        QDir(blockFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& disk : disks) {
+        if (QFileInfo::exists(blockFolder + disk + QLatin1Char('/') + device))
+            return disk;
+    }
+    return {};
+}
+
+int Drives::BlockDeviceType(const QString& device) const {
+    if (device.startsWith(QStringLiteral("sr")))
+        return DriveType::CdRom;
+    if (device.startsWith(QStringLiteral("fd")))
+        return DriveType::Removable;
+    const QString disk = DiskOf(device);
+    return !disk.isEmpty() && IsRemovableDisk(disk, 0) ? DriveType::Removable : DriveType::Fixed;
+}
+
+bool Drives::IsRemovableDisk(const QString& disk, int depth) const {
+    if (disk.startsWith(QStringLiteral("fd")))
+        return true;
+    const QString folder = sysfsRoot_ + QStringLiteral("/block/") + disk;
+    if (ReadTrimmed(folder + QStringLiteral("/removable")) == u"1")
+        return true;
+    const QString devicePath = ReadLink(folder);
+    if (devicePath.contains(QStringLiteral("/usb")) || devicePath.contains(QStringLiteral("/mmc")))
+        return true;
+    if (depth >= kMaxStackedDevices)
+        return false;
+    // An encrypted or mapped volume is as removable as the disk under it.
+    const QStringList slaves =
+        QDir(folder + QStringLiteral("/slaves"))
+            .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    return std::any_of(slaves.begin(), slaves.end(), [&](const QString& slave) {
+        const QString slaveDisk = DiskOf(slave);
+        return !slaveDisk.isEmpty() && IsRemovableDisk(slaveDisk, depth + 1);
+    });
+}
 
 } // namespace velmora::linux_impl

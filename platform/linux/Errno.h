@@ -8,4 +8,7 @@ namespace velmora::linux_impl {
 // ENOENT is 53 when the path's folder exists and 76 when it does not.
 PlatformError ErrorFromErrno(int err, const QString& path);
 
+// The folder part of path ("." for a bare name); trailing "/" are ignored.
+QString ParentFolderOf(const QString& path);
+
 } // namespace velmora::linux_impl

@@ -8,13 +8,23 @@ namespace velmora::linux_impl {
 // The prefix of every temporary file an atomic write leaves behind when it is killed.
 inline constexpr const char* kTemporaryPrefix = ".velmora-tmp-";
 
+// Creates one folder; 75 when something of that name exists already.
 void MakeFolder(const QString& path);
+// Copies the file source points to (symbolic links followed) to target, replacing target
+// atomically: on any failure target keeps its former content and no temporary file stays.
+// A symbolic link at target is itself replaced, never written through.
 void CopyFileReplacing(const QString& source, const QString& target);
 void DeleteFile(const QString& path);
 QByteArray ReadWholeFile(const QString& path);
+// Replaces path with data, with the same guarantees as CopyFileReplacing.
 void WriteFileAtomically(const QString& path, const QByteArray& data);
+// Removes the regular files directly in folder whose names start with kTemporaryPrefix.
+// A folder that does not exist has nothing to remove.
 void RemoveTemporaryFiles(const QString& folder);
+// True when path names something that exists, after following symbolic links.
 bool FileExists(const QString& path);
+// The absolute path with symbolic links, "." and ".." resolved as far as the path exists;
+// the part that does not exist is kept as written, cleaned. No trailing "/" except for "/".
 QString ResolvePath(const QString& path);
 
 } // namespace velmora::linux_impl

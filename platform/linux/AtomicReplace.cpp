@@ -1,0 +1,94 @@
+#include "AtomicReplace.h"
+
+#include "Errno.h"
+#include "Files.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmora::linux_impl {
+
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+QByteArray UniqueSuffix() {
+    return QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+}
+
+// Makes the rename itself durable. File systems that cannot flush a folder say so with
+// EINVAL; that is no failure of ours.
+int SyncFolder(const QByteArray& folder) {
+    FileDescriptor fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.Valid())
+        return 0;
+    if (::fsync(fd.Get()) != 0 && errno != EINVAL && errno != ENOTSUP)
+        return errno;
+    return 0;
+}
+
+} // namespace
+
+AtomicReplace::AtomicReplace(const QString& target)
+    : target_(target), targetName_(EncodePath(target)),
+      folderName_(EncodePath(ParentFolderOf(target))) {
+    const QByteArray prefix = folderName_ + '/' + kTemporaryPrefix;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        temporaryName_ = prefix + UniqueSuffix();
+        // Mode 0666 lets the umask decide, as for any file the user creates.
+        fd_ = FileDescriptor(::open(temporaryName_.constData(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+        if (fd_.Valid())
+            break;
+        if (errno != EEXIST) {
+            const int err = errno;
+            temporaryName_.clear();
+            throw ErrorFromErrno(err, target_);
+        }
+    }
+    if (!fd_.Valid()) {
+        temporaryName_.clear();
+        throw PlatformError(Err::PathFileAccess);
+    }
+    // A replaced file keeps its permissions.
+    struct stat st {};
+    if (::stat(targetName_.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(fd_.Get(), st.st_mode & 07777);
+}
+
+AtomicReplace::~AtomicReplace() {
+    if (committed_ || temporaryName_.isEmpty())
+        return;
+    fd_.Close();
+    ::unlink(temporaryName_.constData());
+}
+
+void AtomicReplace::Fail(int err) {
+    fd_.Close();
+    ::unlink(temporaryName_.constData());
+    temporaryName_.clear();
+    throw ErrorFromErrno(err, target_);
+}
+
+void AtomicReplace::Write(const char* data, std::size_t size) {
+    if (!WriteAll(fd_.Get(), data, size))
+        Fail(errno);
+}
+
+void AtomicReplace::Commit() {
+    if (::fsync(fd_.Get()) != 0)
+        Fail(errno);
+    if (!fd_.Close())
+        Fail(errno);
+    if (::rename(temporaryName_.constData(), targetName_.constData()) != 0)
+        Fail(errno);
+    committed_ = true;
+    if (const int err = SyncFolder(folderName_))
+        throw ErrorFromErrno(err, target_);
+}
+
+} // namespace velmora::linux_impl

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "PosixFile.h"
+
+#include <QString>
+
+#include <cstddef>
+
+namespace velmora::linux_impl {
+
+// New content for a file, written into a temporary file beside it (kTemporaryPrefix) and
+// put in place by one rename, so the file holds either its old or its new content. Until
+// Commit succeeds the old file is never touched; a failed or abandoned replacement removes
+// its temporary file.
+class AtomicReplace {
+  public:
+    // Creates the temporary file in target's folder; throws the mapped error for target.
+    explicit AtomicReplace(const QString& target);
+    ~AtomicReplace();
+    AtomicReplace(const AtomicReplace&) = delete;
+    AtomicReplace& operator=(const AtomicReplace&) = delete;
+
+    void Write(const char* data, std::size_t size);
+    // Flushes to the disk, closes, renames over the target and flushes the folder.
+    void Commit();
+
+  private:
+    [[noreturn]] void Fail(int err);
+
+    QString target_;
+    QByteArray targetName_;
+    QByteArray folderName_;
+    QByteArray temporaryName_;
+    FileDescriptor fd_;
+    bool committed_ = false;
+};
+
+} // namespace velmora::linux_impl

@@ -1,0 +1,273 @@
+#include "Drives.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace velmora;
+using namespace velmora::linux_impl;
+using namespace velmora::test;
+
+namespace {
+
+// A desktop machine: system disk sda, a USB stick, a USB hard disk, an encrypted stick,
+// a CD, a network share, a RAM disk, a card under /run/media, and the usual plumbing.
+const char* const kMountInfo =
+    "21 26 0:20 / /proc rw,relatime shared:12 - proc proc rw\n"
+    "22 26 0:21 / /sys rw,relatime shared:2 - sysfs sysfs rw\n"
+    "23 26 0:6 / /dev rw,relatime shared:3 - devtmpfs udev rw,size=8k\n"
+    "24 23 0:22 / /dev/shm rw - tmpfs tmpfs rw\n"
+    "25 23 0:23 / /dev/pts rw - devpts devpts rw,mode=600\n"
+    "26 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw,errors=remount-ro\n"
+    "27 26 0:24 / /run rw,nosuid - tmpfs tmpfs rw,size=1600k\n"
+    "28 22 0:25 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
+    "29 22 0:26 / /sys/kernel/security rw - securityfs securityfs rw\n"
+    "30 21 0:27 / /proc/sys/fs/binfmt_misc rw - autofs systemd-1 rw,fd=29\n"
+    "31 26 8:1 / /boot/efi rw,relatime shared:30 - vfat /dev/sda1 rw,fmask=0077\n"
+    "32 26 7:0 / /snap/core22/1033 ro,nodev shared:31 - squashfs /dev/loop0 ro\n"
+    "33 27 0:28 / /run/user/1000 rw shared:40 - tmpfs tmpfs rw,size=1600k,mode=700\n"
+    "34 33 0:29 / /run/user/1000/doc rw - fuse.portal portal rw,user_id=1000\n"
+    "35 26 0:30 / /var/lib/docker/overlay2/abc/merged rw - overlay overlay rw,lowerdir=x\n"
+    "36 26 11:0 / /media/u/CDROM ro,nosuid shared:50 - iso9660 /dev/sr0 ro,uid=1000\n"
+    "37 26 8:17 / /media/u/STICK rw,nosuid shared:51 - vfat /dev/sdb1 rw,uid=1000\n"
+    "38 26 0:31 / /mnt/share rw shared:52 - cifs //nas/pictures rw,vers=3.0\n"
+    "39 26 0:32 / /mnt/ram rw shared:53 - ext4 /dev/sda3 rw\n"
+    "40 26 0:33 / /mnt/ram rw shared:54 - tmpfs tmpfs rw,size=65536k\n" // hides the line above
+    "41 26 8:33 / /media/u/BACKUP rw shared:55 - ext4 /dev/sdc1 rw\n"
+    "42 26 253:0 / /media/u/SECRET rw shared:56 - ext4 /dev/mapper/secret rw\n"
+    "43 27 179:1 / /run/media/u/CARD rw shared:57 - exfat /dev/mmcblk0p1 rw\n"
+    "44 26 8:18 / /media/u/My\\040Disk rw shared:58 - ntfs3 /dev/sdb2 rw\n"
+    "45 26 0:34 / /srv/pool rw shared:59 - zfs tank/pool rw\n"
+    "garbage line without the separator\n";
+
+void WriteFile(const QString& path, const QByteArray& data) {
+    QDir().mkpath(path.section(u'/', 0, -2));
+    WriteBytes(path, data);
+}
+
+} // namespace
+
+class DrivesTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void initTestCase();
+    void listsUserVolumesWithStableNames();
+    void driveOfFindsNearestMountPoint();
+    void byNameRoundTripAndMissingVolume();
+    void typeOfEachVolume_data();
+    void typeOfEachVolume();
+    void unreadableMountTableStillHasRoot();
+    void thisMachine();
+    void listingSortsAndFilters();
+    void listingFailures();
+
+  private:
+    Drives FakeMachine() const {
+        return Drives(root_.filePath(QStringLiteral("mountinfo")),
+                      root_.filePath(QStringLiteral("sys")),
+                      root_.filePath(QStringLiteral("dev/disk")));
+    }
+    QTemporaryDir root_;
+};
+
+void DrivesTest::initTestCase() {
+    QVERIFY(root_.isValid());
+    const QString sys = root_.filePath(QStringLiteral("sys"));
+    WriteFile(root_.filePath(QStringLiteral("mountinfo")), kMountInfo);
+    WriteFile(sys + QStringLiteral("/block/sda/removable"), "0\n");
+    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sda/sda1")));
+    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sda/sda2")));
+    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sda/sda3")));
+    WriteFile(sys + QStringLiteral("/block/sdb/removable"), "1\n");
+    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sdb/sdb1")));
+    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sdb/sdb2")));
+    WriteFile(sys + QStringLiteral("/block/sr0/removable"), "1\n");
+    // A USB hard disk says it is not removable; its place on the USB bus says otherwise.
+    const QString usbDisk = QStringLiteral(
+        "devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdc");
+    WriteFile(sys + u'/' + usbDisk + QStringLiteral("/removable"), "0\n");
+    QVERIFY(QDir().mkpath(sys + u'/' + usbDisk + QStringLiteral("/sdc1")));
+    QVERIFY(QFile::link(QStringLiteral("../") + usbDisk, sys + QStringLiteral("/block/sdc")));
+    // An encrypted volume on a removable stick (sdd2).
+    WriteFile(sys + QStringLiteral("/block/sdd/removable"), "1\n");
+    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sdd/sdd2")));
+    WriteFile(sys + QStringLiteral("/block/dm-0/removable"), "0\n");
+    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/dm-0/slaves/sdd2")));
+    WriteFile(sys + QStringLiteral("/block/dm-0/dm/name"), "secret\n");
+    // An SD card in a built-in reader.
+    const QString card =
+        QStringLiteral("devices/platform/sdhci/mmc_host/mmc0/mmc0:0001/block/mmcblk0");
+    WriteFile(sys + u'/' + card + QStringLiteral("/removable"), "0\n");
+    QVERIFY(QDir().mkpath(sys + u'/' + card + QStringLiteral("/mmcblk0p1")));
+    QVERIFY(QFile::link(QStringLiteral("../") + card, sys + QStringLiteral("/block/mmcblk0")));
+
+    const QString labels = root_.filePath(QStringLiteral("dev/disk/by-label"));
+    QVERIFY(QDir().mkpath(labels));
+    QVERIFY(QFile::link(QStringLiteral("../../sdb1"), labels + QStringLiteral("/STICK")));
+    QVERIFY(QFile::link(QStringLiteral("../../sdc1"), labels + QStringLiteral("/My\\x20Pics")));
+    QVERIFY(QFile::link(QStringLiteral("../../sda1"), labels + QStringLiteral("/EFI")));
+}
+
+void DrivesTest::listsUserVolumesWithStableNames() {
+    const QList<DriveInfo> drives = FakeMachine().List();
+    QStringList names, roots;
+    for (const DriveInfo& drive : drives) {
+        names << drive.name;
+        roots << drive.root;
+    }
+    QCOMPARE(names, (QStringList{
+                        QStringLiteral("/ [sda2]"),
+                        QStringLiteral("/boot/efi [EFI]"),
+                        QStringLiteral("/media/u/BACKUP [My Pics]"),
+                        QStringLiteral("/media/u/CDROM [sr0]"),
+                        QStringLiteral("/media/u/My Disk [sdb2]"),
+                        QStringLiteral("/media/u/SECRET [secret]"),
+                        QStringLiteral("/media/u/STICK [STICK]"),
+                        QStringLiteral("/mnt/ram [tmpfs]"),
+                        QStringLiteral("/mnt/share [//nas/pictures]"),
+                        QStringLiteral("/run/media/u/CARD [mmcblk0p1]"),
+                        QStringLiteral("/srv/pool [tank/pool]"),
+                    }));
+    for (const QString& root : roots)
+        QVERIFY2(root.endsWith(u'/') && !root.endsWith(QStringLiteral("//")), qPrintable(root));
+    QCOMPARE(FakeMachine().List().size(), drives.size()); // same answer on every call
+}
+
+void DrivesTest::driveOfFindsNearestMountPoint() {
+    const Drives drives = FakeMachine();
+    QCOMPARE(drives.DriveOf(QStringLiteral("/media/u/STICK/pics/")).root,
+             QStringLiteral("/media/u/STICK/"));
+    QCOMPARE(drives.DriveOf(QStringLiteral("/media/u/STICK")).root,
+             QStringLiteral("/media/u/STICK/"));
+    QCOMPARE(drives.DriveOf(QStringLiteral("/home/u")).name, QStringLiteral("/ [sda2]"));
+    QCOMPARE(drives.DriveOf(QStringLiteral("/")).root, QStringLiteral("/"));
+    // Whole names only: STICKER is not inside STICK.
+    QCOMPARE(drives.DriveOf(QStringLiteral("/media/u/STICKER/x")).root, QStringLiteral("/"));
+    QCOMPARE(drives.DriveOf(QStringLiteral("/media/u/STICK/../CDROM/a")).root,
+             QStringLiteral("/media/u/CDROM/"));
+    QCOMPARE(drives.DriveOf(QStringLiteral("/boot/efi/EFI/debian")).name,
+             QStringLiteral("/boot/efi [EFI]"));
+    // A folder inside a hidden mount belongs to the nearest listed volume.
+    QCOMPARE(drives.DriveOf(QStringLiteral("/run/user/1000/doc")).root, QStringLiteral("/"));
+}
+
+void DrivesTest::byNameRoundTripAndMissingVolume() {
+    const Drives drives = FakeMachine();
+    for (const DriveInfo& drive : drives.List()) {
+        const DriveInfo back = drives.ByName(drive.name);
+        QCOMPARE(back.name, drive.name);
+        QCOMPARE(back.root, drive.root);
+    }
+    QCOMPARE(ErrorNumberOf([&] { drives.ByName(QStringLiteral("/media/u/GONE [GONE]")); }), 71);
+    QCOMPARE(ErrorNumberOf([&] { drives.ByName(QStringLiteral("/media/u/STICK")); }), 71);
+    QCOMPARE(ErrorNumberOf([&] { drives.ByName(QStringLiteral("/proc [proc]")); }), 71);
+}
+
+void DrivesTest::typeOfEachVolume_data() {
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<int>("type");
+    QTest::newRow("system disk") << QStringLiteral("/") << DriveType::Fixed;
+    QTest::newRow("EFI partition") << QStringLiteral("/boot/efi/") << DriveType::Fixed;
+    QTest::newRow("CD-ROM") << QStringLiteral("/media/u/CDROM/") << DriveType::CdRom;
+    QTest::newRow("USB stick") << QStringLiteral("/media/u/STICK/") << DriveType::Removable;
+    QTest::newRow("USB stick, no slash")
+        << QStringLiteral("/media/u/STICK") << DriveType::Removable;
+    QTest::newRow("second partition of the stick")
+        << QStringLiteral("/media/u/My Disk/") << DriveType::Removable;
+    QTest::newRow("network share") << QStringLiteral("/mnt/share/") << DriveType::Remote;
+    QTest::newRow("RAM disk over a disk") << QStringLiteral("/mnt/ram/") << DriveType::RamDisk;
+    QTest::newRow("USB hard disk") << QStringLiteral("/media/u/BACKUP/") << DriveType::Removable;
+    QTest::newRow("encrypted stick") << QStringLiteral("/media/u/SECRET/") << DriveType::Removable;
+    QTest::newRow("SD card") << QStringLiteral("/run/media/u/CARD/") << DriveType::Removable;
+    QTest::newRow("zfs pool") << QStringLiteral("/srv/pool/") << DriveType::Fixed;
+    QTest::newRow("not a mount point") << QStringLiteral("/home/u/") << DriveType::NoRootDir;
+    QTest::newRow("inside a volume")
+        << QStringLiteral("/media/u/STICK/pics/") << DriveType::NoRootDir;
+    QTest::newRow("pseudo file system") << QStringLiteral("/proc/") << DriveType::Unknown;
+}
+
+void DrivesTest::typeOfEachVolume() {
+    QFETCH(QString, root);
+    QFETCH(int, type);
+    QCOMPARE(FakeMachine().TypeOf(root), type);
+}
+
+void DrivesTest::unreadableMountTableStillHasRoot() {
+    const Drives drives(root_.filePath(QStringLiteral("no-mountinfo")),
+                        root_.filePath(QStringLiteral("sys")));
+    const QList<DriveInfo> list = drives.List();
+    QCOMPARE(list.size(), 1);
+    QCOMPARE(list.front().root, QStringLiteral("/"));
+    QCOMPARE(drives.DriveOf(QDir::tempPath()).root, QStringLiteral("/"));
+}
+
+void DrivesTest::thisMachine() {
+    const Drives drives;
+    const QList<DriveInfo> list = drives.List();
+    QVERIFY(!list.isEmpty());
+    const DriveInfo temp = drives.DriveOf(QDir::tempPath());
+    QCOMPARE(drives.ByName(temp.name).root, temp.root);
+    QVERIFY(drives.TypeOf(temp.root) != DriveType::NoRootDir);
+    for (const DriveInfo& drive : list) {
+        QVERIFY2(!drive.root.startsWith(QStringLiteral("/proc/")) &&
+                     !drive.root.startsWith(QStringLiteral("/sys/")),
+                 qPrintable(drive.name));
+    }
+}
+
+void DrivesTest::listingSortsAndFilters() {
+    QTemporaryDir tree;
+    const QString folder = tree.path() + u'/';
+    for (const char* name : {"b.bmp", "A.BMP", "c.JPG", "d.jpeg", "e.png", "f.txt", ".hidden.bmp",
+                             "ABC.bmp", "abc.bmp", "noextension", "x.bmp.txt", "日本.Jpg"})
+        WriteBytes(folder + QString::fromUtf8(name), "x");
+    QVERIFY(QFile::link(folder + QStringLiteral("A.BMP"), folder + QStringLiteral("link.bmp")));
+    QVERIFY(QFile::link(folder + QStringLiteral("missing.bmp"),
+                        folder + QStringLiteral("dangling.bmp")));
+    for (const char* name : {"Zeta", "alpha", "Beta", ".git", "g.bmp"})
+        QVERIFY(QDir().mkpath(folder + QLatin1String(name)));
+    QVERIFY(QFile::link(folder + QStringLiteral("alpha"), folder + QStringLiteral("linkdir")));
+
+    const QStringList pictures{QStringLiteral("A.BMP"),    QStringLiteral("ABC.bmp"),
+                               QStringLiteral("abc.bmp"),  QStringLiteral("b.bmp"),
+                               QStringLiteral("c.JPG"),    QStringLiteral("d.jpeg"),
+                               QStringLiteral("link.bmp"), QString::fromUtf8("日本.Jpg")};
+    QCOMPARE(ListFiles(folder, {QStringLiteral("*.BMP;*.JPG;*.JPEG")}), pictures);
+    QCOMPARE(ListFiles(folder, {QStringLiteral("*.BMP"), QStringLiteral("*.JPG"),
+                                QStringLiteral("*.JPEG")}),
+             pictures);
+    QCOMPARE(ListFiles(folder, {QStringLiteral("*.txt")}),
+             (QStringList{QStringLiteral("f.txt"), QStringLiteral("x.bmp.txt")}));
+    QCOMPARE(ListFiles(folder, {}).size(), 12); // every visible regular file
+    QCOMPARE(ListSubfolders(folder),
+             (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("g.bmp"),
+                          QStringLiteral("linkdir"), QStringLiteral("Zeta")}));
+    QCOMPARE(ListSubfolders(folder + QStringLiteral("alpha")), QStringList());
+}
+
+void DrivesTest::listingFailures() {
+    QTemporaryDir tree;
+    const QString bmp = QStringLiteral("*.BMP");
+    QCOMPARE(ErrorNumberOf([&] { ListFiles(tree.filePath(QStringLiteral("gone/")), {bmp}); }), 76);
+    QCOMPARE(ErrorNumberOf([&] { ListSubfolders(tree.filePath(QStringLiteral("gone/deeper/"))); }),
+             76);
+    WriteBytes(tree.filePath(QStringLiteral("file")), "x");
+    QCOMPARE(ErrorNumberOf([&] { ListSubfolders(tree.filePath(QStringLiteral("file"))); }), 76);
+    if (!IsRoot())
+        return;
+    // As "nobody", a folder only its owner may read.
+    QVERIFY(::chmod(QFile::encodeName(tree.path()).constData(), 0755) == 0);
+    const QString closed = tree.filePath(QStringLiteral("closed"));
+    QVERIFY(QDir().mkdir(closed));
+    QVERIFY(::chmod(QFile::encodeName(closed).constData(), 0700) == 0);
+    QCOMPARE(ErrorNumberAsNobody([&] { ListFiles(closed, {bmp}); }), 70);
+    QCOMPARE(ErrorNumberAsNobody([&] { ListSubfolders(closed); }), 70);
+}
+
+QTEST_GUILESS_MAIN(DrivesTest)
+#include "DrivesTest.moc"

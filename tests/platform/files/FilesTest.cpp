@@ -1,0 +1,328 @@
+#include "Files.h"
+#include "Errno.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace velmora;
+using namespace velmora::linux_impl;
+using namespace velmora::test;
+
+class FilesTest : public QObject {
+    Q_OBJECT
+
+  private Q_SLOTS:
+    void errnoMapping_data();
+    void errnoMapping();
+    void failuresOfRealOperations();
+    void writeAtomicallyReplacesContentAndKeepsMode();
+    void readOnlyFolderKeepsOldFile();
+    void readOnlyVolumeKeepsOldFile();
+    void fullDiskKeepsOldFileAndLeavesNoTemporary();
+    void failedCopyKeepsTarget();
+    void copyFollowsSourceLinkAndReplacesTargetLink();
+    void removeTemporaryFilesTakesOnlyPrefixedFiles();
+    void fileExists();
+    void resolvePath();
+
+  private:
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+    QTemporaryDir dir_;
+};
+
+void FilesTest::errnoMapping_data() {
+    QTest::addColumn<int>("err");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("number");
+    const QString inExisting = QDir::tempPath() + QStringLiteral("/no-such-file");
+    const QString inMissing = QDir::tempPath() + QStringLiteral("/no-such-folder/file");
+    QTest::newRow("ENOENT, folder exists") << ENOENT << inExisting << 53;
+    QTest::newRow("ENOENT, folder exists, trailing /") << ENOENT << inExisting + u'/' << 53;
+    QTest::newRow("ENOENT, folder missing") << ENOENT << inMissing << 76;
+    QTest::newRow("ENOENT, bare name") << ENOENT << QStringLiteral("no-such-file") << 53;
+    QTest::newRow("ENOTDIR") << ENOTDIR << inExisting << 76;
+    QTest::newRow("ENOMEDIUM") << ENOMEDIUM << inExisting << 71;
+    QTest::newRow("ENXIO") << ENXIO << inExisting << 71;
+    QTest::newRow("ENODEV") << ENODEV << inExisting << 71;
+    QTest::newRow("EEXIST") << EEXIST << inExisting << 75;
+    QTest::newRow("EISDIR") << EISDIR << inExisting << 75;
+    QTest::newRow("EROFS") << EROFS << inExisting << 75;
+    QTest::newRow("EACCES") << EACCES << inExisting << 70;
+    QTest::newRow("EPERM") << EPERM << inExisting << 70;
+    QTest::newRow("ENOSPC") << ENOSPC << inExisting << 61;
+    QTest::newRow("EDQUOT") << EDQUOT << inExisting << 61;
+    QTest::newRow("EIO") << EIO << inExisting << 57;
+    QTest::newRow("ENAMETOOLONG") << ENAMETOOLONG << inExisting << 52;
+    QTest::newRow("ENOMEM") << ENOMEM << inExisting << 7;
+    QTest::newRow("other (EBUSY)") << EBUSY << inExisting << 75;
+}
+
+void FilesTest::errnoMapping() {
+    QFETCH(int, err);
+    QFETCH(QString, path);
+    QFETCH(int, number);
+    const PlatformError error = ErrorFromErrno(err, path);
+    QCOMPARE(error.Number, number);
+    QCOMPARE(error.Description, ErrorDescription(number));
+}
+
+void FilesTest::failuresOfRealOperations() {
+    QVERIFY(dir_.isValid());
+    const QString folder = Path(QStringLiteral("made"));
+    QCOMPARE(ErrorNumberOf([&] { MakeFolder(folder + u'/'); }), 0);
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(ErrorNumberOf([&] { MakeFolder(folder + u'/'); }), 75);
+    QCOMPARE(ErrorNumberOf([&] { MakeFolder(Path(QStringLiteral("none/sub/"))); }), 76);
+
+    QCOMPARE(ErrorNumberOf([&] { DeleteFile(Path(QStringLiteral("missing.bmp"))); }), 53);
+    QCOMPARE(ErrorNumberOf([&] { DeleteFile(Path(QStringLiteral("none/missing.bmp"))); }), 76);
+    QCOMPARE(ErrorNumberOf([&] { DeleteFile(folder); }), 75);
+    QCOMPARE(ErrorNumberOf([&] { ReadWholeFile(folder); }), 75);
+    QCOMPARE(ErrorNumberOf([&] { ReadWholeFile(Path(QStringLiteral("missing"))); }), 53);
+
+    QCOMPARE(ErrorNumberOf([&] { ReadWholeFile(Path(QString(300, u'x'))); }), 52);
+    QCOMPARE(ErrorNumberOf([&] { ReadWholeFile(Path(QStringLiteral("a")) + QChar(u'\0')); }), 52);
+    QCOMPARE(ErrorNumberOf([&] { ReadWholeFile(Path(QString(QChar(0xD800)))); }), 52);
+    QCOMPARE(ErrorNumberOf([&] { ReadWholeFile(QString()); }), 52);
+
+    const QString file = Path(QStringLiteral("kept.bmp"));
+    WriteBytes(file, "BM");
+    QCOMPARE(ErrorNumberOf([&] { DeleteFile(file); }), 0);
+    QVERIFY(!QFileInfo::exists(file));
+
+    // A large file comes back whole.
+    QByteArray big(3 * 1024 * 1024 + 17, '\0');
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7);
+    WriteBytes(file, big);
+    QCOMPARE(ReadWholeFile(file), big);
+}
+
+void FilesTest::writeAtomicallyReplacesContentAndKeepsMode() {
+    const QString file = Path(QStringLiteral("list.txt"));
+    WriteFileAtomically(file, "first, longer content\n");
+    QCOMPARE(ReadBytes(file), QByteArray("first, longer content\n"));
+    QVERIFY(::chmod(QFile::encodeName(file).constData(), 0640) == 0);
+    WriteFileAtomically(file, "second\n");
+    QCOMPARE(ReadBytes(file), QByteArray("second\n"));
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(file).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 07777, 0640u);
+    WriteFileAtomically(file, QByteArray());
+    QCOMPARE(ReadBytes(file), QByteArray());
+    QCOMPARE(TemporaryFilesIn(dir_.path()), QStringList());
+    QCOMPARE(ErrorNumberOf([&] { WriteFileAtomically(Path(QStringLiteral("none/x")), "x"); }), 76);
+}
+
+void FilesTest::readOnlyFolderKeepsOldFile() {
+    if (!IsRoot())
+        QSKIP("needs root to act as another user");
+    // As root permissions are not checked: act as "nobody" on a folder only root may write.
+    QTemporaryDir top;
+    QVERIFY(::chmod(QFile::encodeName(top.path()).constData(), 0755) == 0);
+    const QString folder = top.filePath(QStringLiteral("locked"));
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
+    const QString file = folder + QStringLiteral("/list.txt");
+    const QString source = folder + QStringLiteral("/source.bmp");
+    WriteBytes(file, "old content");
+    WriteBytes(source, "new picture");
+    QVERIFY(::chmod(QFile::encodeName(file).constData(), 0666) == 0);
+
+    QCOMPARE(ErrorNumberAsNobody([&] { WriteFileAtomically(file, "new content"); }), 70);
+    QCOMPARE(ErrorNumberAsNobody([&] { CopyFileReplacing(source, file); }), 70);
+    QCOMPARE(ReadBytes(file), QByteArray("old content"));
+    QCOMPARE(TemporaryFilesIn(folder), QStringList());
+
+    // Nor can a file be read in a folder that may not be entered.
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0700) == 0);
+    QCOMPARE(ErrorNumberAsNobody([&] { ReadWholeFile(file); }), 70);
+}
+
+void FilesTest::readOnlyVolumeKeepsOldFile() {
+    if (!IsRoot())
+        QSKIP("mounting a read-only volume needs root");
+    QTemporaryDir mountPoint;
+    TmpfsMount volume(mountPoint.path(), "1m");
+    if (!volume.Mounted())
+        QSKIP("this machine refuses tmpfs mounts");
+    const QString file = mountPoint.filePath(QStringLiteral("list.txt"));
+    WriteBytes(file, "old content");
+    const QString source = Path(QStringLiteral("source.bmp"));
+    WriteBytes(source, "new picture");
+    QVERIFY(volume.MakeReadOnly());
+
+    QCOMPARE(ErrorNumberOf([&] { WriteFileAtomically(file, "new content"); }), 75);
+    QCOMPARE(ErrorNumberOf([&] { CopyFileReplacing(source, file); }), 75);
+    QCOMPARE(ErrorNumberOf([&] { MakeFolder(mountPoint.filePath(QStringLiteral("Pic/"))); }), 75);
+    QCOMPARE(ErrorNumberOf([&] { DeleteFile(file); }), 75);
+    QCOMPARE(ReadBytes(file), QByteArray("old content"));
+    QCOMPARE(TemporaryFilesIn(mountPoint.path()), QStringList());
+}
+
+void FilesTest::fullDiskKeepsOldFileAndLeavesNoTemporary() {
+    if (!IsRoot())
+        QSKIP("mounting a small volume to fill needs root");
+    QTemporaryDir mountPoint;
+    TmpfsMount volume(mountPoint.path(), "64k");
+    if (!volume.Mounted())
+        QSKIP("this machine refuses tmpfs mounts");
+    const QString file = mountPoint.filePath(QStringLiteral("list.txt"));
+    const QByteArray old(4000, 'o');
+    WriteBytes(file, old);
+    const QByteArray tooBig(256 * 1024, 'n');
+    const QString source = Path(QStringLiteral("big.bmp"));
+    WriteBytes(source, tooBig);
+
+    // Part of the new content fits, the rest does not.
+    QCOMPARE(ErrorNumberOf([&] { WriteFileAtomically(file, tooBig); }), 61);
+    QCOMPARE(ReadBytes(file), old);
+    QCOMPARE(TemporaryFilesIn(mountPoint.path()), QStringList());
+    QCOMPARE(ErrorNumberOf([&] { CopyFileReplacing(source, file); }), 61);
+    QCOMPARE(ReadBytes(file), old);
+    QCOMPARE(TemporaryFilesIn(mountPoint.path()), QStringList());
+
+    // Not one byte left: even a small write fails, still without damage.
+    QFile filler(mountPoint.filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(1024, 'f');
+    while (filler.write(block) > 0) {
+    }
+    filler.close();
+    QCOMPARE(ErrorNumberOf([&] { WriteFileAtomically(file, "tiny but does not fit"); }), 61);
+    QCOMPARE(ReadBytes(file), old);
+    QCOMPARE(TemporaryFilesIn(mountPoint.path()), QStringList());
+}
+
+void FilesTest::failedCopyKeepsTarget() {
+    const QString target = Path(QStringLiteral("target.bmp"));
+    WriteBytes(target, "old target");
+    QCOMPARE(ErrorNumberOf([&] { CopyFileReplacing(Path(QStringLiteral("gone.bmp")), target); }),
+             53);
+    QCOMPARE(
+        ErrorNumberOf([&] { CopyFileReplacing(Path(QStringLiteral("none/gone.bmp")), target); }),
+        76);
+    QCOMPARE(ErrorNumberOf([&] { CopyFileReplacing(dir_.path(), target); }), 75);
+    QCOMPARE(ReadBytes(target), QByteArray("old target"));
+    QCOMPARE(TemporaryFilesIn(dir_.path()), QStringList());
+
+    const QString source = Path(QStringLiteral("source.bmp"));
+    WriteBytes(source, "picture");
+    QCOMPARE(ErrorNumberOf([&] { CopyFileReplacing(source, Path(QStringLiteral("none/x"))); }), 76);
+    // Copying a file onto itself leaves it whole.
+    CopyFileReplacing(source, source);
+    QCOMPARE(ReadBytes(source), QByteArray("picture"));
+}
+
+void FilesTest::copyFollowsSourceLinkAndReplacesTargetLink() {
+    const QString picture = Path(QStringLiteral("picture.bmp"));
+    const QString link = Path(QStringLiteral("link.bmp"));
+    QByteArray content(200000, '\0');
+    for (qsizetype i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i % 251);
+    WriteBytes(picture, content);
+    QVERIFY(QFile::link(picture, link));
+    QVERIFY(QDir().mkpath(Path(QStringLiteral("Pic"))));
+
+    const QString copy = Path(QStringLiteral("Pic/link.bmp"));
+    WriteBytes(copy, "older copy");
+    CopyFileReplacing(link, copy);
+    QVERIFY(!QFileInfo(copy).isSymLink());
+    QVERIFY(QFileInfo(copy).isFile());
+    QCOMPARE(ReadBytes(copy), content);
+
+    // A link sitting at the target is replaced; what it pointed to stays as it was.
+    const QString elsewhere = Path(QStringLiteral("elsewhere.txt"));
+    WriteBytes(elsewhere, "not to be touched");
+    const QString linkedTarget = Path(QStringLiteral("Pic/linked.bmp"));
+    QVERIFY(QFile::link(elsewhere, linkedTarget));
+    CopyFileReplacing(picture, linkedTarget);
+    QVERIFY(!QFileInfo(linkedTarget).isSymLink());
+    QCOMPARE(ReadBytes(linkedTarget), content);
+    QCOMPARE(ReadBytes(elsewhere), QByteArray("not to be touched"));
+    QCOMPARE(TemporaryFilesIn(Path(QStringLiteral("Pic"))), QStringList());
+}
+
+void FilesTest::removeTemporaryFilesTakesOnlyPrefixedFiles() {
+    QTemporaryDir top;
+    const QString folder = top.path();
+    const QString outside = Path(QStringLiteral("outside.txt"));
+    WriteBytes(outside, "keep");
+    WriteBytes(folder + QStringLiteral("/.velmora-tmp-a1b2"), "left by a killed run");
+    WriteBytes(folder + QStringLiteral("/.velmora-tmp-"), "");
+    WriteBytes(folder + QStringLiteral("/velmora-tmp-x"), "no dot: not ours");
+    WriteBytes(folder + QStringLiteral("/.velmora-list"), "another name");
+    WriteBytes(folder + QStringLiteral("/picture.bmp"), "keep");
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/.velmora-tmp-folder")));
+    QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub")));
+    WriteBytes(folder + QStringLiteral("/sub/.velmora-tmp-nested"), "not directly inside");
+    QVERIFY(QFile::link(outside, folder + QStringLiteral("/.velmora-tmp-link")));
+
+    RemoveTemporaryFiles(folder + u'/');
+
+    QCOMPARE(QDir(folder).entryList(
+                 QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{QStringLiteral(".velmora-list"), QStringLiteral(".velmora-tmp-folder"),
+                          QStringLiteral(".velmora-tmp-link"), QStringLiteral("picture.bmp"),
+                          QStringLiteral("sub"), QStringLiteral("velmora-tmp-x")}));
+    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/sub/.velmora-tmp-nested")));
+    QCOMPARE(ReadBytes(outside), QByteArray("keep"));
+    // Nothing to clean where there is no folder.
+    QCOMPARE(ErrorNumberOf([&] { RemoveTemporaryFiles(folder + QStringLiteral("/none/")); }), 0);
+}
+
+void FilesTest::fileExists() {
+    const QString file = Path(QStringLiteral("exists.bmp"));
+    WriteBytes(file, "x");
+    QVERIFY(FileExists(file));
+    QVERIFY(FileExists(dir_.path()));
+    QVERIFY(!FileExists(Path(QStringLiteral("missing.bmp"))));
+    QVERIFY(QFile::link(Path(QStringLiteral("missing.bmp")), Path(QStringLiteral("dangling"))));
+    QVERIFY(!FileExists(Path(QStringLiteral("dangling"))));
+    QVERIFY(!FileExists(QString()));
+}
+
+void FilesTest::resolvePath() {
+    QTemporaryDir top;
+    // The temporary folder itself may lie behind a link.
+    const QString real = QFileInfo(top.path()).canonicalFilePath();
+    QVERIFY(QDir().mkpath(real + QStringLiteral("/app/Pic")));
+    QVERIFY(QDir().mkpath(real + QStringLiteral("/other")));
+    QVERIFY(QFile::link(real + QStringLiteral("/app"), real + QStringLiteral("/applink")));
+    QVERIFY(QFile::link(QStringLiteral("../../other"), real + QStringLiteral("/app/Pic/rel")));
+    QVERIFY(QFile::link(QStringLiteral("loop2"), real + QStringLiteral("/loop1")));
+    QVERIFY(QFile::link(QStringLiteral("loop1"), real + QStringLiteral("/loop2")));
+
+    QCOMPARE(ResolvePath(real + QStringLiteral("/applink/Pic/./a.bmp")),
+             real + QStringLiteral("/app/Pic/a.bmp"));
+    QCOMPARE(ResolvePath(real + QStringLiteral("/applink/Pic/")),
+             real + QStringLiteral("/app/Pic"));
+    // ".." after a link climbs out of where the link leads, not out of the link's folder.
+    QCOMPARE(ResolvePath(real + QStringLiteral("/app/Pic/rel/../x.bmp")),
+             real + QStringLiteral("/x.bmp"));
+    // Escaping the folder through ".." is seen for what it is.
+    QCOMPARE(ResolvePath(real + QStringLiteral("/app/Pic/../../other/a.bmp")),
+             real + QStringLiteral("/other/a.bmp"));
+    QCOMPARE(ResolvePath(real + QStringLiteral("/app/missing/deeper/../b.bmp")),
+             real + QStringLiteral("/app/missing/b.bmp"));
+    QCOMPARE(ResolvePath(QStringLiteral("/")), QStringLiteral("/"));
+    QCOMPARE(ResolvePath(QStringLiteral("/../..")), QStringLiteral("/"));
+    QVERIFY(!ResolvePath(real + QStringLiteral("/loop1/x")).isEmpty()); // ends, whatever it says
+
+    const QString cwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(real + QStringLiteral("/app")));
+    const QString relative = ResolvePath(QStringLiteral("Pic/rel/c.bmp"));
+    QDir::setCurrent(cwd);
+    QCOMPARE(relative, real + QStringLiteral("/other/c.bmp"));
+}
+
+QTEST_GUILESS_MAIN(FilesTest)
+#include "FilesTest.moc"
