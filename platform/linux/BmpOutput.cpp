@@ -54,27 +54,34 @@ BmpOutput::BmpOutput(const QString& target, int width, int height)
         }
     }
 
-    // Claiming the space first turns a full disk into an error before any decoding.
-    if (::fallocate(fd_, 0, 0, off_t(total)) != 0 && errno != EOPNOTSUPP && errno != ENOSYS &&
-        errno != EINVAL)
-        fail(errno);
-    if (::ftruncate(fd_, off_t(total)) != 0)
-        fail(errno);
+    // The destructor does not run for a constructor that throws: clean up here.
+    try {
+        // Claiming the space first turns a full disk into an error before any decoding.
+        if (::fallocate(fd_, 0, 0, off_t(total)) != 0 && errno != EOPNOTSUPP && errno != ENOSYS &&
+            errno != EINVAL)
+            fail(errno);
+        if (::ftruncate(fd_, off_t(total)) != 0)
+            fail(errno);
 
-    uint8_t header[kHeaderSize] = {};
-    header[0] = 'B';
-    header[1] = 'M';
-    Put32(header + 2, uint32_t(total));
-    Put32(header + 10, uint32_t(kHeaderSize));
-    Put32(header + 14, 40);
-    Put32(header + 18, uint32_t(width));
-    Put32(header + 22, uint32_t(height));
-    Put16(header + 26, 1);
-    Put16(header + 28, 24);
-    Put32(header + 34, uint32_t(pixelBytes));
-    Put32(header + 38, 2835); // 72 dots per inch
-    Put32(header + 42, 2835);
-    writeAt(0, header, kHeaderSize);
+        uint8_t header[kHeaderSize] = {};
+        header[0] = 'B';
+        header[1] = 'M';
+        Put32(header + 2, uint32_t(total));
+        Put32(header + 10, uint32_t(kHeaderSize));
+        Put32(header + 14, 40);
+        Put32(header + 18, uint32_t(width));
+        Put32(header + 22, uint32_t(height));
+        Put16(header + 26, 1);
+        Put16(header + 28, 24);
+        Put32(header + 34, uint32_t(pixelBytes));
+        Put32(header + 38, 2835); // 72 dots per inch
+        Put32(header + 42, 2835);
+        writeAt(0, header, kHeaderSize);
+    } catch (...) {
+        ::close(fd_);
+        ::unlink(tempName_.constData());
+        throw;
+    }
 }
 
 BmpOutput::~BmpOutput() {
