@@ -153,16 +153,18 @@ void frmKabegamiTouroku::PlacePreview(float width, float height) {
     imgPreview_->setGeometry(TwipsRect(kPreviewLeft, kPreviewTop, width, height));
 }
 
-void frmKabegamiTouroku::setVisible(bool visible) {
-    if (visible && !placed_) {
+void frmKabegamiTouroku::showEvent(QShowEvent* event) {
+    // Centred on the screen at its first showing; the frame is known by now where the
+    // platform tells it before the window is mapped.
+    if (!placed_) {
         placed_ = true;
         QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
         if (screen != nullptr) {
-            const QRect area = screen->geometry();
-            move(area.center() - QPoint(width() / 2, height() / 2));
+            const QSize frame = frameGeometry().size();
+            move(screen->geometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
         }
     }
-    QDialog::setVisible(visible);
+    QDialog::showEvent(event);
 }
 
 void frmKabegamiTouroku::keyPressEvent(QKeyEvent* event) {

@@ -87,9 +87,8 @@ class frmKabegamiTouroku : public QDialog {
 
     const KabegamiEntries& KabegamiBackup() const { return kabegamiBackup_; }
 
-    void setVisible(bool visible) override;
-
   protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
