@@ -8,7 +8,6 @@
 #include "PlatformError.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 namespace velmora::linux_impl {
@@ -112,28 +111,29 @@ QImage PreviewFromJpeg(PictureSource& source, const QSize& box, QSize& natural) 
     return image;
 }
 
-// Samples the rows and columns a reduced size needs, averaging two by two samples per
-// output pixel. Rows are visited in stored order so run-length encoded files work too.
+// Reads only the rows a reduced size needs: two per output row, each averaged over all
+// the columns an output pixel covers. Rows are visited in stored order so that run-length
+// encoded files, which decode only forwards, work too.
 QImage PreviewFromBmp(PictureSource& source, const QSize& box, QSize& natural) {
     const BmpLayout layout = ReadBmpLayout(source);
     natural = QSize(layout.width, layout.height);
     const int width = layout.width;
     const int height = layout.height;
-    const QSize fit = FitIntoBox(QSize(width, height), box);
+    const QSize fit = FitIntoBox(natural, box);
     const int outWidth = std::min(fit.width(), width);
     const int outHeight = std::min(fit.height(), height);
     QImage image(outWidth, outHeight, QImage::Format_RGB32);
     if (image.isNull())
         throw PlatformError(Err::OutOfMemory);
 
-    auto sample = [](int i, double quarter, int n, int outN) {
-        return std::min(n - 1, int(std::floor((2.0 * i + quarter) * n / (2.0 * outN))));
+    std::vector<int> spanStart(static_cast<size_t>(outWidth) + 1);
+    for (int x = 0; x <= outWidth; ++x)
+        spanStart[size_t(x)] = int(int64_t(x) * width / outWidth);
+    auto sampleRow = [&](int y, int quarter) {
+        const int row = std::min<int64_t>(height - 1, (int64_t(2 * y) * 2 + quarter) * height /
+                                                          (int64_t(4) * outHeight));
+        return layout.topDown ? row : height - 1 - row;
     };
-    std::vector<int> columnA(static_cast<size_t>(outWidth)), columnB(static_cast<size_t>(outWidth));
-    for (int x = 0; x < outWidth; ++x) {
-        columnA[size_t(x)] = sample(x, 0.5, width, outWidth);
-        columnB[size_t(x)] = sample(x, 1.5, width, outWidth);
-    }
 
     BmpRows rows(source, layout);
     const size_t rowBytes = size_t(width) * 3;
@@ -143,12 +143,8 @@ QImage PreviewFromBmp(PictureSource& source, const QSize& box, QSize& natural) {
     for (int i = 0; i < outHeight; ++i) {
         // Output rows from the first stored one: top first only for top-down bitmaps.
         const int y = layout.topDown ? i : outHeight - 1 - i;
-        int storedA = sample(y, 0.5, height, outHeight);
-        int storedB = sample(y, 1.5, height, outHeight);
-        if (!layout.topDown) {
-            storedA = height - 1 - storedA;
-            storedB = height - 1 - storedB;
-        }
+        int storedA = sampleRow(y, 1);
+        int storedB = sampleRow(y, 3);
         if (storedA > storedB)
             std::swap(storedA, storedB);
         if (storedA == loadedB) {
@@ -168,12 +164,15 @@ QImage PreviewFromBmp(PictureSource& source, const QSize& box, QSize& natural) {
         const uint8_t* b = storedB == storedA ? rowA.data() : rowB.data();
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < outWidth; ++x) {
-            const int ca = 3 * columnA[size_t(x)];
-            const int cb = 3 * columnB[size_t(x)];
-            const unsigned blue = (a[ca] + a[cb] + b[ca] + b[cb] + 2) / 4;
-            const unsigned green = (a[ca + 1] + a[cb + 1] + b[ca + 1] + b[cb + 1] + 2) / 4;
-            const unsigned red = (a[ca + 2] + a[cb + 2] + b[ca + 2] + b[cb + 2] + 2) / 4;
-            line[x] = qRgb(int(red), int(green), int(blue));
+            const int from = spanStart[size_t(x)];
+            const int to = std::max(from + 1, spanStart[size_t(x) + 1]);
+            unsigned sum[3] = {};
+            for (int c = 3 * from; c < 3 * to; c += 3)
+                for (int k = 0; k < 3; ++k)
+                    sum[k] += unsigned(a[c + k]) + b[c + k];
+            const unsigned n = unsigned(to - from) * 2;
+            line[x] = qRgb(int((sum[2] + n / 2) / n), int((sum[1] + n / 2) / n),
+                           int((sum[0] + n / 2) / n));
         }
     }
     return image;
