@@ -57,7 +57,9 @@ bool TmpfsMount::MakeReadOnly() {
                                size_.constData()) == 0;
 }
 
-int ErrorNumberAsNobody(const std::function<void()>& f) {
+int ErrorNumberWithoutPrivileges(const std::function<void()>& f) {
+    if (!IsRoot())
+        return ErrorNumberOf(f);
     int pipeFds[2];
     if (::pipe(pipeFds) != 0)
         return -1;

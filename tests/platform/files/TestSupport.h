@@ -34,8 +34,9 @@ class TmpfsMount {
     bool mounted_ = false;
 };
 
-// Runs f in a child process as the unprivileged user "nobody" and gives back the error
-// number it threw (0 for none), or -1 when the child could not be run.
-int ErrorNumberAsNobody(const std::function<void()>& f);
+// Runs f without the power to ignore file permissions and gives back the error number it
+// threw (0 for none), or -1 when that could not be arranged. As root, f runs in a child
+// process as the user "nobody"; otherwise it simply runs.
+int ErrorNumberWithoutPrivileges(const std::function<void()>& f);
 
 } // namespace velmora::test
