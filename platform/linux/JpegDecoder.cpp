@@ -19,7 +19,7 @@ namespace {
 
 constexpr size_t kInputBuffer = 64 * 1024;
 // Progressive files keep all their coefficients; beyond this they are refused with 7.
-constexpr long kMaxLibjpegMemory = 2047L * 1024 * 1024;
+constexpr long kMaxLibjpegMemory = 1024L * 1024 * 1024;
 // Bounds the work a hostile progressive file with endless scans can cause.
 constexpr int kMaxScans = 1000;
 
@@ -142,6 +142,11 @@ JpegDecoder::JpegDecoder(PictureSource& source) : state_(std::make_unique<JpegSt
     s->cinfo.progress = &s->progress;
     jpeg_read_header(&s->cinfo, TRUE);
     CheckPictureSize(s->cinfo.image_width, s->cinfo.image_height);
+    // Huffman coding spends at least one bit on every 8x8 block of the first component: a
+    // smaller file cannot hold the picture it declares, only make us decode a huge grey one.
+    const int64_t pixels = int64_t(s->cinfo.image_width) * s->cinfo.image_height;
+    if (!s->cinfo.arith_code && source.size() < pixels / 512)
+        throw PlatformError(Err::InvalidPicture);
     switch (s->cinfo.jpeg_color_space) {
     case JCS_GRAYSCALE:
     case JCS_YCbCr:

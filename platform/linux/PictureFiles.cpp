@@ -183,8 +183,8 @@ QImage PreviewFromBmp(PictureSource& source, const QSize& box, QSize& natural) {
 QSize FitIntoBox(const QSize& natural, const QSize& box) {
     const int64_t w = std::max(1, natural.width());
     const int64_t h = std::max(1, natural.height());
-    const int64_t bw = std::max(1, box.width());
-    const int64_t bh = std::max(1, box.height());
+    const int64_t bw = std::clamp<int64_t>(box.width(), 1, kMaxPictureSide);
+    const int64_t bh = std::clamp<int64_t>(box.height(), 1, kMaxPictureSide);
     if (w * bh >= h * bw)
         return QSize(int(bw), int(std::max<int64_t>(1, (h * bw * 2 + w) / (2 * w))));
     return QSize(int(std::max<int64_t>(1, (w * bh * 2 + h) / (2 * h))), int(bh));

@@ -188,6 +188,17 @@ class PictureHeaderTest : public QObject {
         QCOMPARE(ErrorNumberOf([&] { WriteBitmapFile(info, path("huge.bmp")); }), Err::OutOfMemory);
         QVERIFY(!QFile::exists(path("huge.bmp")));
 
+        // Declares 64 megapixels in a file of a few hundred bytes.
+        QByteArray hollow = JpegBytes(Gradient(16, 16));
+        PatchFrameSize(hollow, 8000, 8000);
+        WriteBytes(path("hollow.jpg"), hollow);
+        QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("hollow.jpg")); }),
+                 Err::InvalidPicture);
+        const PictureInfo hollowInfo{path("hollow.jpg"), PictureKind::Jpeg, QSize(16, 16)};
+        QCOMPARE(ErrorNumberOf([&] { WriteBitmapFile(hollowInfo, path("hollow.bmp")); }),
+                 Err::InvalidPicture);
+        QVERIFY(!QFile::exists(path("hollow.bmp")));
+
         QByteArray empty = JpegBytes(Gradient(16, 16));
         PatchFrameSize(empty, 16, 0);
         WriteBytes(path("empty.jpg"), empty);
