@@ -10,6 +10,8 @@
 #include "VbListBox.h"
 #include "mdlKabegami.h"
 
+#include <QPointer>
+
 namespace velmora {
 
 namespace {
@@ -21,6 +23,8 @@ QString frmKabegamiTouroku::PicFolder() const {
 }
 
 void frmKabegamiTouroku::cmdTouroku_Click() {
+    // Disabling the window takes the focus from its list; the user gets it back afterwards.
+    const QPointer<QWidget> focus = focusWidget();
     setEnabled(false);
     repaint();
     const int count = File1_->count();
@@ -30,6 +34,8 @@ void frmKabegamiTouroku::cmdTouroku_Click() {
             break;
     }
     setEnabled(true);
+    if (focus != nullptr)
+        focus->setFocus();
     repaint();
 }
 

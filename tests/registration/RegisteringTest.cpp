@@ -236,6 +236,7 @@ class RegisteringTest : public QObject {
         QCOMPARE(SelectedRows(window->File1()), (QList<int>{0, 1, 2}));
         // Enter in the file list registers, as the button does.
         QTest::keyClick(window->File1(), Qt::Key_Return);
+        QCOMPARE(window->focusWidget(), window->File1());
         QCOMPARE(machine.platform.msgBoxes.size(), 1);
         QCOMPARE(machine.platform.msgBoxes[0].text, QStringLiteral("2.jpgは既に登録されています"));
         QCOMPARE(machine.ReadListFile(),
