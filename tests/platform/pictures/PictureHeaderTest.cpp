@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -208,6 +209,61 @@ class PictureHeaderTest : public QObject {
         WriteBytes(path("cut-header.jpg"), good.left(good.indexOf(QByteArray("\xFF\xC0", 2)) + 4));
         QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("cut-header.jpg")); }),
                  Err::InvalidPicture);
+    }
+
+    // Damaged variants of real files: every operation either works or reports 481 or 7.
+    void damagedFilesAreRefusedCleanly() {
+        QList<QByteArray> originals;
+        originals << JpegBytes(Gradient(40, 24));
+        QBuffer progressive;
+        progressive.open(QIODevice::WriteOnly);
+        QImageWriter writer(&progressive, "jpeg");
+        writer.setProgressiveScanWrite(true);
+        QVERIFY(writer.write(Gradient(40, 24)));
+        originals << progressive.data();
+        BmpBuilder rle;
+        rle.width = 13;
+        rle.height = 7;
+        rle.bitsPerPixel = 8;
+        rle.compression = 1;
+        rle.palette = {qRgb(1, 2, 3), qRgb(200, 0, 0), qRgb(0, 200, 0)};
+        for (int y = 0; y < 7; ++y)
+            rle.pixels += QByteArray("\x05\x01\x00\x03\x02\x01\x02\x00\x00\x00", 10);
+        originals << rle.build();
+        BmpBuilder fields;
+        fields.headerSize = 124;
+        fields.width = 5;
+        fields.height = -3;
+        fields.bitsPerPixel = 16;
+        fields.compression = 3;
+        fields.masks = {0xF800, 0x07E0, 0x001F, 0};
+        fields.pixels = QByteArray(3 * 12, '\x5A');
+        originals << fields.build();
+
+        QRandomGenerator random(20240611);
+        const QString file = path("damaged.pic");
+        const QString out = path("damaged-out.bmp");
+        for (const QByteArray& original : originals) {
+            for (int round = 0; round < 150; ++round) {
+                QByteArray bytes = original;
+                const int changes = 1 + random.bounded(4);
+                for (int c = 0; c < changes; ++c) {
+                    const int at = random.bounded(int(bytes.size()));
+                    bytes[at] = char(random.bounded(256));
+                }
+                if (random.bounded(4) == 0)
+                    bytes.truncate(random.bounded(int(bytes.size())));
+                WriteBytes(file, bytes);
+                const PictureInfo info{file, PictureKind::Bmp, QSize(1, 1)};
+                for (int error : {ErrorNumberOf([&] { ReadPictureHeader(file); }),
+                                  ErrorNumberOf([&] { WriteBitmapFile(info, out); }),
+                                  ErrorNumberOf([&] { DecodeForBox(info, QSize(31, 31)); })})
+                    QVERIFY2(error == 0 || error == Err::InvalidPicture ||
+                                 error == Err::OutOfMemory,
+                             qPrintable(QString::number(error)));
+            }
+        }
+        QVERIFY(TemporaryFilesIn(dir_.path()).isEmpty());
     }
 };
 
