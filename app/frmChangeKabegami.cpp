@@ -152,6 +152,13 @@ QString frmChangeKabegami::KabegamiBitmapPath() const {
     return module_.AppPath + kBitmapName;
 }
 
+void frmChangeKabegami::ReportUnlessMediumGone(const PlatformError& error) const {
+    // A medium taken out or a picture moved away is no surprise to the user.
+    if (error.Number != Err::FileNotFound && error.Number != Err::DiskNotReady &&
+        error.Number != Err::PathNotFound)
+        module_.ShowErrorMessage(error);
+}
+
 void frmChangeKabegami::SetKabegami(const KabegamiEntry& entry) {
     try {
         imgDummy_ = platform_.LoadPicture(entry.KabegamiPath);
@@ -160,10 +167,7 @@ void frmChangeKabegami::SetKabegami(const KabegamiEntry& entry) {
         platform_.SetDeskWallpaper(CurrentKabegamiFile, WallpaperFlags::SessionOnly);
         KabegamiChanged = true;
     } catch (const PlatformError& error) {
-        // A medium taken out or a picture moved away is no surprise to the user.
-        if (error.Number != Err::FileNotFound && error.Number != Err::DiskNotReady &&
-            error.Number != Err::PathNotFound)
-            module_.ShowErrorMessage(error);
+        ReportUnlessMediumGone(error);
     }
 }
 
@@ -173,9 +177,7 @@ void frmChangeKabegami::ClearKabegami() {
         platform_.SetDeskWallpaper(CurrentKabegamiFile, WallpaperFlags::SessionOnly);
         KabegamiChanged = true;
     } catch (const PlatformError& error) {
-        if (error.Number != Err::FileNotFound && error.Number != Err::DiskNotReady &&
-            error.Number != Err::PathNotFound)
-            module_.ShowErrorMessage(error);
+        ReportUnlessMediumGone(error);
     }
 }
 

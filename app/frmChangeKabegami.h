@@ -10,6 +10,7 @@ class QPushButton;
 namespace velmora {
 
 class mdlKabegami;
+class PlatformError;
 class VbButton;
 
 // The start-up window: "<" and ">" step through the list and apply each reached picture
@@ -48,6 +49,7 @@ class frmChangeKabegami : public QWidget {
     int GetListUBound() const;
     void SetKabegami(const KabegamiEntry& entry);
     void ClearKabegami();
+    void ReportUnlessMediumGone(const PlatformError& error) const;
 
     mdlKabegami& module_;
     Platform& platform_;
