@@ -147,14 +147,33 @@ void FrmVer::OpenMailTo() {
     platform_.OpenUrl(QStringLiteral("mailto:") + MailAddress.toString());
 }
 
+// Centres the whole window, frame and title bar included. Before its first showing the
+// window does not know its own frame yet; the frame of the window it belongs to, drawn by
+// the same window manager, is the best guess.
 void FrmVer::CentreOnScreen() {
     QScreen* screen = this->screen();
     if (!screen)
         return;
+    QMargins frame(geometry().left() - frameGeometry().left(),
+                   geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(),
+                   frameGeometry().bottom() - geometry().bottom());
+    const bool known = !frame.isNull();
+    if (!known && parentWidget()) {
+        const QWidget* owner = parentWidget()->window();
+        frame = QMargins(owner->geometry().left() - owner->frameGeometry().left(),
+                         owner->geometry().top() - owner->frameGeometry().top(),
+                         owner->frameGeometry().right() - owner->geometry().right(),
+                         owner->frameGeometry().bottom() - owner->geometry().bottom());
+    }
     const QRect area = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move(area.x() + (area.width() - outer.width()) / 2,
-         area.y() + (area.height() - outer.height()) / 2);
+    const QSize outer = size().grownBy(frame);
+    QPoint corner(area.x() + (area.width() - outer.width()) / 2,
+                  area.y() + (area.height() - outer.height()) / 2);
+    // move() places the frame once the frame is known, the client area until then
+    if (!known)
+        corner += QPoint(frame.left(), frame.top());
+    move(corner);
 }
 
 void FrmVer::showEvent(QShowEvent* event) {
