@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
@@ -46,6 +47,11 @@ void FrmVerOnXTest::shownOverMinimisedRegistrationAndRestoresIt() {
     bool active = false;
     QTimer::singleShot(0, &about, [&] {
         exposed = QTest::qWaitForWindowExposed(&about);
+        // centred with its frame, which the window manager has drawn by now
+        QTRY_VERIFY_WITH_TIMEOUT(about.frameGeometry() != about.geometry(), 3000);
+        const QPoint offset = about.frameGeometry().center() - about.screen()->geometry().center();
+        QVERIFY2(offset.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("off by %1,%2").arg(offset.x()).arg(offset.y())));
         QTRY_VERIFY_WITH_TIMEOUT(!registration.windowHandle()->isExposed(), 3000);
         registrationHidden = true;
         QTRY_VERIFY_WITH_TIMEOUT(about.isActiveWindow(), 3000);
