@@ -1,17 +1,18 @@
 #include "X11RootWallpaper.h"
 
 #include "FillPicture.h"
+#include "PictureFiles.h"
 #include "PlatformError.h"
 
-#include <QFile>
-#include <QImageReader>
 #include <QSysInfo>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -22,22 +23,15 @@ namespace {
 
 constexpr int kBandRows = 64;
 
-QImage ReadBitmap(const QString& path) {
-    if (!QFile::exists(path))
-        throw PlatformError(Err::FileNotFound);
-    QImageReader reader(path);
-    QImage picture = reader.read();
-    if (picture.isNull()) {
-        if (reader.error() == QImageReader::DeviceError)
-            throw PlatformError(Err::DeviceIO);
-        // A sound picture beyond the reader's memory limit is no broken picture.
-        const QSize size = reader.size();
-        const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
-        if (size.isValid() && limit > 0 && qint64(size.width()) * size.height() * 4 > limit)
-            throw PlatformError(Err::OutOfMemory);
-        throw PlatformError(Err::InvalidPicture);
-    }
-    return picture;
+// The picture decoded just large enough to cover area: a photo of any size costs no more
+// memory than the screen.
+QImage ReadCovering(const QString& path, const QSize& area) {
+    const PictureInfo picture = ReadPictureHeader(path);
+    const double scale = std::max(double(area.width()) / picture.size.width(),
+                                  double(area.height()) / picture.size.height());
+    const QSize cover(int(std::ceil(picture.size.width() * scale)),
+                      int(std::ceil(picture.size.height() * scale)));
+    return DecodeForBox(picture, cover);
 }
 
 // Xlib reports protocol errors through one process-wide handler; while a Trap lives the
@@ -162,9 +156,8 @@ X11RootWallpaper::X11RootWallpaper(QString displayName) : displayName_(std::move
 void X11RootWallpaper::Set(const QString& bmpPath, int /*flags*/) {
     // X keeps no stored wallpaper setting: the root background lasts as long as the server,
     // so a session-only change and a stored one are the same thing here.
-    QImage picture;
     if (!bmpPath.isEmpty())
-        picture = ReadBitmap(bmpPath);
+        ReadPictureHeader(bmpPath); // a missing or broken file fails before any X work
 
     // A connection of our own, so that its pixmap can be left to the server at its close
     // without leaving anything else of this program behind.
@@ -176,6 +169,7 @@ void X11RootWallpaper::Set(const QString& bmpPath, int /*flags*/) {
     Visual* visual = DefaultVisual(dpy, screen);
     const int depth = DefaultDepth(dpy, screen);
     const QSize size(DisplayWidth(dpy, screen), DisplayHeight(dpy, screen));
+    const QImage picture = bmpPath.isEmpty() ? QImage() : ReadCovering(bmpPath, size);
     if (!picture.isNull() && visual->c_class != TrueColor)
         throw PlatformError(Err::NotSupported,
                             QStringLiteral("この画面の色の形式では壁紙を表示できません。"));
