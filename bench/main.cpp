@@ -15,6 +15,7 @@ using velmora::bench::BenchSection;
 // Adding one is one line X(<Name>) in this list.
 #define VELMORA_BENCH_SECTIONS(X)                                                                  \
     X(Pictures)                                                                                    \
+    X(ListFile)                                                                                    \
     // end of the list
 
 #define VELMORA_DECLARE_SECTION(name) BenchSection name##BenchSection();

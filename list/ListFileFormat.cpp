@@ -2,95 +2,104 @@
 
 #include "PlatformError.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
 
-bool IsBlank(QChar c) {
+bool IsBlank(char16_t c) {
     return c == u' ' || c == u'\t';
 }
-bool IsLineEnd(QChar c) {
-    return c == u'\r' || c == u'\n';
+bool IsDelimiter(char16_t c) {
+    return c == u',' || c == u'\r' || c == u'\n';
 }
 
+// Decodes the file once, then cuts items out of the text.
 class ItemReader {
   public:
-    explicit ItemReader(const QString& text) : text_(text) {}
+    explicit ItemReader(const QByteArray& bytes)
+        : text_(QString::fromUtf8(bytes)), pos_(reinterpret_cast<const char16_t*>(text_.utf16())),
+          end_(pos_ + text_.size()) {}
 
-    bool AtEnd() const { return pos_ >= text_.size(); }
+    bool AtEnd() const { return pos_ >= end_; }
 
     // The next item; nullopt when the file ends before it.
     std::optional<QString> Next() {
-        while (!AtEnd() && IsBlank(text_[pos_]))
+        while (!AtEnd() && IsBlank(*pos_))
             ++pos_;
         if (AtEnd())
             return std::nullopt;
         QString item;
-        if (text_[pos_] == u'"') {
-            const qsizetype close = text_.indexOf(u'"', pos_ + 1);
-            const qsizetype end = close < 0 ? text_.size() : close;
-            item = text_.mid(pos_ + 1, end - pos_ - 1);
-            pos_ = end < text_.size() ? end + 1 : end;
+        if (*pos_ == u'"') {
+            const char16_t* start = pos_ + 1;
+            const char16_t* close = std::find(start, end_, u'"');
+            item = Cut(start, close);
+            pos_ = close < end_ ? close + 1 : end_;
             // Whatever stands between the closing mark and the delimiter is not part of it.
-            while (!AtEnd() && text_[pos_] != u',' && !IsLineEnd(text_[pos_]))
+            while (!AtEnd() && !IsDelimiter(*pos_))
                 ++pos_;
         } else {
-            const qsizetype start = pos_;
-            while (!AtEnd() && text_[pos_] != u',' && !IsLineEnd(text_[pos_]))
+            const char16_t* start = pos_;
+            while (!AtEnd() && !IsDelimiter(*pos_))
                 ++pos_;
-            item = text_.mid(start, pos_ - start);
+            item = Cut(start, pos_);
         }
         SkipDelimiter();
         return item;
     }
 
   private:
+    static QString Cut(const char16_t* from, const char16_t* to) {
+        return QString(reinterpret_cast<const QChar*>(from), to - from);
+    }
+
     void SkipDelimiter() {
         if (AtEnd())
             return;
-        if (text_[pos_] == u',') {
+        const char16_t c = *pos_++;
+        if (c == u'\r' && !AtEnd() && *pos_ == u'\n')
             ++pos_;
-        } else if (text_[pos_] == u'\r') {
-            ++pos_;
-            if (!AtEnd() && text_[pos_] == u'\n')
-                ++pos_;
-        } else if (text_[pos_] == u'\n') {
-            ++pos_;
-        }
     }
 
-    const QString& text_;
-    qsizetype pos_ = 0;
+    const QString text_;
+    const char16_t* pos_;
+    const char16_t* end_;
 };
 
-bool NeedsQuotes(const QString& field) {
-    if (field.isEmpty())
-        return false;
-    if (IsBlank(field.front()) || field.front() == u'"')
-        return true;
-    for (QChar c : field) {
-        if (c == u',' || IsLineEnd(c))
-            return true;
-    }
-    return false;
-}
+enum class FieldForm { Plain, Quoted, Unstorable };
 
-void AppendField(QString& out, const QString& field) {
-    if (NeedsQuotes(field)) {
-        out += u'"';
-        out += field;
-        out += u'"';
-    } else {
-        out += field;
+// How a field must be written for the reader to give it back unchanged: quoted when the
+// reader would split it or skip its leading blanks; unstorable when it would then hold a
+// quotation mark, or when it is no valid text at all (a lone surrogate).
+FieldForm FormOf(const QString& field) {
+    bool needsQuotes = !field.isEmpty() &&
+                       (field.front() == u' ' || field.front() == u'\t' || field.front() == u'"');
+    bool hasQuote = false;
+    const qsizetype size = field.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = field[i].unicode();
+        if (c == u',' || c == u'\r' || c == u'\n')
+            needsQuotes = true;
+        else if (c == u'"')
+            hasQuote = true;
+        else if (QChar::isHighSurrogate(c) && i + 1 < size &&
+                 QChar::isLowSurrogate(field[i + 1].unicode()))
+            ++i;
+        else if (QChar::isSurrogate(c))
+            return FieldForm::Unstorable;
     }
+    if (!needsQuotes)
+        return FieldForm::Plain;
+    return hasQuote ? FieldForm::Unstorable : FieldForm::Quoted;
 }
 
 } // namespace
 
 ListFileContent ParseListFile(const QByteArray& bytes) {
-    const QString text = QString::fromUtf8(bytes);
-    ItemReader reader(text);
+    ItemReader reader(bytes);
     ListFileContent content;
+    content.Entries.reserve(bytes.count('\n'));
     for (std::optional<QString>* header :
          {&content.LastDrive, &content.LastFolder, &content.FileCopySetting}) {
         *header = reader.Next();
@@ -115,17 +124,17 @@ ListFileContent ParseListFile(const QByteArray& bytes) {
 }
 
 bool IsStorableField(const QString& field) {
-    if (NeedsQuotes(field) && field.contains(u'"'))
-        return false;
-    return QString::fromUtf8(field.toUtf8()) == field; // no lone surrogates
+    return FormOf(field) != FieldForm::Unstorable;
 }
 
 QByteArray FormatListFile(const ListHeader& header, const KabegamiEntries& entries) {
     QString out;
+    out.reserve(64 + entries.size() * 128);
     const auto line = [&out](std::initializer_list<const QString*> fields) {
         bool first = true;
         for (const QString* field : fields) {
-            if (!IsStorableField(*field)) {
+            const FieldForm form = FormOf(*field);
+            if (form == FieldForm::Unstorable) {
                 throw PlatformError(
                     Err::BadFileName,
                     QStringLiteral("「%1」は一覧ファイルに保存できない名前です。").arg(*field));
@@ -133,7 +142,10 @@ QByteArray FormatListFile(const ListHeader& header, const KabegamiEntries& entri
             if (!first)
                 out += u',';
             first = false;
-            AppendField(out, *field);
+            if (form == FieldForm::Quoted)
+                out += u'"' + *field + u'"';
+            else
+                out += *field;
         }
         out += QStringLiteral("\r\n");
     };
