@@ -4,17 +4,32 @@
 
 namespace velmora {
 
-QString FoldCase(const QString& text) {
-    QString folded = text;
-    for (QChar& c : folded) {
-        const char16_t u = c.unicode();
-        if (u >= u'a' && u <= u'z')
-            c = QChar(char16_t(u - u'a' + u'A'));
-        else if (u >= u'ａ' && u <= u'ｚ')
-            c = QChar(char16_t(u - u'ａ' + u'Ａ'));
-    }
-    return folded;
+namespace {
+
+char16_t Fold(char16_t u) {
+    if (u >= u'a' && u <= u'z')
+        return char16_t(u - u'a' + u'A');
+    if (u >= u'ａ' && u <= u'ｚ')
+        return char16_t(u - u'ａ' + u'Ａ');
+    return u;
 }
+
+// Whether a1 followed by a2 equals b1 followed by b2 with case folded, without joining them:
+// the scan runs over the whole list for every picture.
+bool EqualFolded(QStringView a1, QStringView a2, QStringView b1, QStringView b2) {
+    if (a1.size() + a2.size() != b1.size() + b2.size())
+        return false;
+    const qsizetype n = a1.size() + a2.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t a = i < a1.size() ? a1[i].unicode() : a2[i - a1.size()].unicode();
+        const char16_t b = i < b1.size() ? b1[i].unicode() : b2[i - b1.size()].unicode();
+        if (a != b && Fold(a) != Fold(b))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 QString WithSeparator(const QString& folder) {
     return folder.endsWith(PathSeparator()) ? folder : folder + PathSeparator();
@@ -22,12 +37,10 @@ QString WithSeparator(const QString& folder) {
 
 Conflict FindConflict(const KabegamiEntries& list, const QString& folder, const QString& name,
                       bool nameTest) {
-    const QString place = FoldCase(folder + name);
-    const QString foldedName = FoldCase(name);
     for (const KabegamiEntry& entry : list) {
-        if (FoldCase(entry.Folder + entry.FileName) == place)
+        if (EqualFolded(entry.Folder, entry.FileName, folder, name))
             return Conflict::AlreadyRegistered;
-        if (nameTest && FoldCase(entry.FileName) == foldedName)
+        if (nameTest && EqualFolded(entry.FileName, {}, name, {}))
             return Conflict::NameTaken;
     }
     return Conflict::None;

@@ -7,10 +7,6 @@
 
 namespace velmora {
 
-// Letter case as the list's comparisons see it: ASCII and full-width Latin letters fold to
-// upper case, every other character stays as it is.
-QString FoldCase(const QString& text);
-
 // The folder with exactly the one trailing separator that names in the list end in.
 QString WithSeparator(const QString& folder);
 
@@ -22,7 +18,8 @@ enum class Conflict {
 };
 
 // Scans the list from its first entry; the first entry that meets either test decides.
-// nameTest is on only when the picture is to be copied into Pic/.
+// nameTest is on only when the picture is to be copied into Pic/. Letter case is ignored for
+// ASCII and full-width Latin letters; every other character must match as it is.
 Conflict FindConflict(const KabegamiEntries& list, const QString& folder, const QString& name,
                       bool nameTest);
 

@@ -8,6 +8,9 @@ namespace velmora {
 VbListBox::VbListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Rows are one line of text each; measuring every row of a long list on each refill
+    // would cost more than the refill itself.
+    setUniformItemSizes(true);
     connect(this, &QListWidget::currentRowChanged, this, &VbListBox::OnCurrentRowChanged);
 }
 

@@ -146,9 +146,12 @@ void frmKabegamiTouroku::ShowPreview(const QString& path) {
 }
 
 void frmKabegamiTouroku::FillTourokuFileList(const KabegamiEntries& list) {
-    lstTourokuFileList_->clear();
+    QStringList rows;
+    rows.reserve(list.size());
     for (const KabegamiEntry& entry : list)
-        lstTourokuFileList_->addItem(entry.FileName);
+        rows.append(entry.FileName);
+    lstTourokuFileList_->clear();
+    lstTourokuFileList_->addItems(rows);
 }
 
 void frmKabegamiTouroku::SetLabelCaption(const QString& text, QLabel* label) {

@@ -19,13 +19,24 @@ class RegistrationRulesTest : public QObject {
 
   private Q_SLOTS:
     void foldsAsciiAndFullWidthLatinOnly() {
-        QCOMPARE(FoldCase(QStringLiteral("abc.jpg")), QStringLiteral("ABC.JPG"));
-        QCOMPARE(FoldCase(QStringLiteral("ｐｈｏｔｏ.jpg")), QStringLiteral("ＰＨＯＴＯ.JPG"));
-        QCOMPARE(FoldCase(QStringLiteral("ａｚ")), QStringLiteral("ＡＺ"));
-        // Kana, kanji, digits and letters of other scripts are left as they are.
-        const QString other = QStringLiteral("壁紙ｶﾅ１２ßäαя_{}`~");
-        QCOMPARE(FoldCase(other), other);
-        QCOMPARE(FoldCase(QString()), QString());
+        const QString f = QStringLiteral("/f/");
+        const auto same = [&](const QString& registered, const QString& chosen) {
+            return FindConflict({Entry(f, registered)}, f, chosen, false) ==
+                   Conflict::AlreadyRegistered;
+        };
+        QVERIFY(same(QStringLiteral("ABC.JPG"), QStringLiteral("abc.jpg")));
+        QVERIFY(same(QStringLiteral("ＡＺ"), QStringLiteral("ａｚ")));
+        QVERIFY(same(QStringLiteral("ｐｈｏｔｏ.jpg"), QStringLiteral("ＰＨＯＴＯ.JPG")));
+        // Full-width and ASCII letters stay different letters.
+        QVERIFY(!same(QStringLiteral("Ａ"), QStringLiteral("A")));
+        // Kana, kanji, digits and letters of other scripts are compared as they are.
+        QVERIFY(same(QStringLiteral("壁紙ｶﾅ１２_{}"), QStringLiteral("壁紙ｶﾅ１２_{}")));
+        QVERIFY(!same(QStringLiteral("ß"), QStringLiteral("SS")));
+        QVERIFY(!same(QStringLiteral("α"), QStringLiteral("Α")));
+        QVERIFY(!same(QStringLiteral("я"), QStringLiteral("Я")));
+        // Letters next to the folded ranges are not moved into them.
+        QVERIFY(!same(QStringLiteral("@[`{"), QStringLiteral("`{@[")));
+        QVERIFY(!same(QStringLiteral("abc"), QStringLiteral("abcd")));
     }
 
     void findsTheFirstConflict_data() {
