@@ -1,6 +1,9 @@
 #include "DesktopDetect.h"
 
+#include <QList>
 #include <QStringList>
+
+#include <utility>
 
 #include <optional>
 
@@ -10,27 +13,54 @@ namespace {
 
 // XDG_CURRENT_DESKTOP names, compared in lower case.
 std::optional<DesktopKind> KindOfDesktopName(const QString& name) {
-    static const QStringList gnomeFamily = {
-        QStringLiteral("gnome"),           QStringLiteral("gnome-classic"),
-        QStringLiteral("gnome-flashback"), QStringLiteral("budgie"),
-        QStringLiteral("budgie-desktop"),  QStringLiteral("unity"),
-        QStringLiteral("pantheon"),
+    static const QList<std::pair<QStringList, DesktopKind>> names = {
+        {{QStringLiteral("gnome"), QStringLiteral("gnome-classic"),
+          QStringLiteral("gnome-flashback"), QStringLiteral("budgie"),
+          QStringLiteral("budgie-desktop"), QStringLiteral("unity"), QStringLiteral("pantheon")},
+         DesktopKind::Gnome},
+        {{QStringLiteral("x-cinnamon"), QStringLiteral("cinnamon")}, DesktopKind::Cinnamon},
+        {{QStringLiteral("mate")}, DesktopKind::Mate},
+        {{QStringLiteral("deepin"), QStringLiteral("dde")}, DesktopKind::Deepin},
+        {{QStringLiteral("kde")}, DesktopKind::Plasma},
+        {{QStringLiteral("xfce")}, DesktopKind::Xfce},
+        {{QStringLiteral("lxde")}, DesktopKind::Lxde},
+        {{QStringLiteral("lxqt")}, DesktopKind::Lxqt},
+        {{QStringLiteral("sway")}, DesktopKind::Sway},
+        {{QStringLiteral("hyprland"), QStringLiteral("river"), QStringLiteral("wayfire"),
+          QStringLiteral("labwc"), QStringLiteral("wlroots")},
+         DesktopKind::Wlroots},
     };
-    if (gnomeFamily.contains(name))
-        return DesktopKind::Gnome;
+    for (const auto& [list, kind] : names) {
+        if (list.contains(name))
+            return kind;
+    }
     return std::nullopt;
 }
 
 // Session names (XDG_SESSION_DESKTOP, DESKTOP_SESSION) carry variants such as
-// "gnome-xorg", "ubuntu-wayland" or "gnome-flashback-metacity".
+// "gnome-xorg", "ubuntu-wayland", "plasmawayland" or "gnome-flashback-metacity".
 std::optional<DesktopKind> KindOfSessionName(const QString& name) {
-    static const QStringList gnomePrefixes = {
-        QStringLiteral("gnome"), QStringLiteral("ubuntu"),   QStringLiteral("budgie"),
-        QStringLiteral("unity"), QStringLiteral("pantheon"),
+    static const QList<std::pair<QString, DesktopKind>> prefixes = {
+        {QStringLiteral("gnome"), DesktopKind::Gnome},
+        {QStringLiteral("ubuntu"), DesktopKind::Gnome},
+        {QStringLiteral("budgie"), DesktopKind::Gnome},
+        {QStringLiteral("unity"), DesktopKind::Gnome},
+        {QStringLiteral("pantheon"), DesktopKind::Gnome},
+        {QStringLiteral("cinnamon"), DesktopKind::Cinnamon},
+        {QStringLiteral("mate"), DesktopKind::Mate},
+        {QStringLiteral("deepin"), DesktopKind::Deepin},
+        {QStringLiteral("plasma"), DesktopKind::Plasma},
+        {QStringLiteral("kde-plasma"), DesktopKind::Plasma},
+        {QStringLiteral("xfce"), DesktopKind::Xfce},
+        {QStringLiteral("lxde"), DesktopKind::Lxde},
+        {QStringLiteral("lxqt"), DesktopKind::Lxqt},
+        {QStringLiteral("sway"), DesktopKind::Sway},
+        {QStringLiteral("hyprland"), DesktopKind::Wlroots},
     };
-    for (const QString& prefix : gnomePrefixes) {
-        if (name == prefix || name.startsWith(prefix + QLatin1Char('-')))
-            return DesktopKind::Gnome;
+    for (const auto& [prefix, kind] : prefixes) {
+        if (name == prefix || name.startsWith(prefix + QLatin1Char('-')) ||
+            (prefix == QLatin1String("plasma") && name.startsWith(prefix)))
+            return kind;
     }
     return std::nullopt;
 }
@@ -58,6 +88,13 @@ DesktopKind DetectDesktop(const QProcessEnvironment& env) {
         if (auto kind = KindOfSessionName(session))
             return *kind;
     }
+    // Sockets and versions that only one desktop sets.
+    if (!env.value(QStringLiteral("SWAYSOCK")).isEmpty())
+        return DesktopKind::Sway;
+    if (!env.value(QStringLiteral("HYPRLAND_INSTANCE_SIGNATURE")).isEmpty())
+        return DesktopKind::Wlroots;
+    if (!env.value(QStringLiteral("KDE_SESSION_VERSION")).isEmpty())
+        return DesktopKind::Plasma;
     // Under an unknown Wayland compositor DISPLAY names XWayland, whose root window nobody
     // sees: setting it would look like success and change nothing.
     const QString sessionType = LowerValue(env, "XDG_SESSION_TYPE");

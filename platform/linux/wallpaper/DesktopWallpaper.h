@@ -18,4 +18,8 @@ class DesktopWallpaper {
 // Throws PlatformError when the chosen way cannot work here.
 std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper();
 
+enum class DesktopKind;
+// The way of one given desktop.
+std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(DesktopKind kind);
+
 } // namespace velmora::linux_impl

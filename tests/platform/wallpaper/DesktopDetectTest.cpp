@@ -53,8 +53,6 @@ class DesktopDetectTest : public QObject {
         QTest::newRow("Flashback session") << "DESKTOP_SESSION=gnome-flashback-metacity" << gnome;
 
         // Names that only look related are not GNOME.
-        QTest::newRow("Cinnamon") << "XDG_CURRENT_DESKTOP=X-Cinnamon;DISPLAY=:0" << x11;
-        QTest::newRow("MATE") << "XDG_CURRENT_DESKTOP=MATE;DESKTOP_SESSION=mate;DISPLAY=:0" << x11;
         QTest::newRow("Lubuntu") << "DESKTOP_SESSION=Lubuntu;DISPLAY=:0" << x11;
         QTest::newRow("Xubuntu") << "XDG_SESSION_DESKTOP=xubuntu;DISPLAY=:0" << x11;
         QTest::newRow("gnomish prefix") << "XDG_CURRENT_DESKTOP=GNOMEish;DISPLAY=:0" << x11;
@@ -64,7 +62,29 @@ class DesktopDetectTest : public QObject {
             << "XDG_SESSION_TYPE=x11;WAYLAND_DISPLAY=wayland-1;DISPLAY=:0" << x11;
         // An explicit desktop beats later session names.
         QTest::newRow("current desktop first")
-            << "XDG_CURRENT_DESKTOP=XFCE;DESKTOP_SESSION=xfce;DISPLAY=:0" << x11;
+            << "XDG_CURRENT_DESKTOP=XFCE;DESKTOP_SESSION=lxde;DISPLAY=:0" << DesktopKind::Xfce;
+
+        // The other desktops, by name, session and their own variables.
+        QTest::newRow("Cinnamon") << "XDG_CURRENT_DESKTOP=X-Cinnamon;DISPLAY=:0"
+                                  << DesktopKind::Cinnamon;
+        QTest::newRow("MATE") << "XDG_CURRENT_DESKTOP=MATE;DESKTOP_SESSION=mate;DISPLAY=:0"
+                              << DesktopKind::Mate;
+        QTest::newRow("Deepin") << "XDG_CURRENT_DESKTOP=Deepin" << DesktopKind::Deepin;
+        QTest::newRow("Plasma") << "XDG_CURRENT_DESKTOP=KDE;DISPLAY=:0" << DesktopKind::Plasma;
+        QTest::newRow("Plasma Wayland session")
+            << "XDG_SESSION_DESKTOP=plasmawayland;WAYLAND_DISPLAY=wayland-0" << DesktopKind::Plasma;
+        QTest::newRow("KDE_SESSION_VERSION") << "KDE_SESSION_VERSION=6;WAYLAND_DISPLAY=w"
+                                             << DesktopKind::Plasma;
+        QTest::newRow("LXDE") << "XDG_CURRENT_DESKTOP=LXDE;DISPLAY=:0" << DesktopKind::Lxde;
+        QTest::newRow("LXQt") << "XDG_CURRENT_DESKTOP=LXQt;DISPLAY=:0" << DesktopKind::Lxqt;
+        QTest::newRow("sway") << "XDG_CURRENT_DESKTOP=sway;WAYLAND_DISPLAY=wayland-1"
+                              << DesktopKind::Sway;
+        QTest::newRow("SWAYSOCK") << "SWAYSOCK=/run/user/1000/sway-ipc.sock;WAYLAND_DISPLAY=w"
+                                  << DesktopKind::Sway;
+        QTest::newRow("Hyprland") << "HYPRLAND_INSTANCE_SIGNATURE=abc;WAYLAND_DISPLAY=w"
+                                  << DesktopKind::Wlroots;
+        QTest::newRow("labwc") << "XDG_CURRENT_DESKTOP=labwc:wlroots;WAYLAND_DISPLAY=w"
+                               << DesktopKind::Wlroots;
 
         QTest::newRow("nothing at all") << "" << none;
         QTest::newRow("empty DISPLAY") << "DISPLAY=" << none;
