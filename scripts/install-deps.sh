@@ -11,6 +11,9 @@ packages=(
     # tests: an X server, a window manager, D-Bus, GSettings with dconf, screen readers
     xvfb x11-apps x11-utils openbox dbus dbus-x11 dconf-gsettings-backend dconf-cli
     gsettings-desktop-schemas libglib2.0-bin xdotool imagemagick
+    # desktop tests: each desktop's own component, run for real under Xvfb or headless sway
+    libxrandr-dev xfdesktop4 xfconf caja pcmanfm pcmanfm-qt sway swaybg grim picom
+    cinnamon-desktop-data mate-desktop-common
     # benchmark: libjpeg-turbo's own tools to compare with
     libjpeg-turbo-progs time
 )
