@@ -79,6 +79,30 @@ void AtomicReplace::Write(const char* data, std::size_t size) {
         Fail(errno);
 }
 
+void AtomicReplace::WriteAt(std::int64_t offset, const void* data, std::int64_t size) {
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd_.Get(), p, std::size_t(size), off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            Fail(errno);
+        if (n == 0)
+            Fail(ENOSPC);
+        p += n;
+        offset += n;
+        size -= n;
+    }
+}
+
+void AtomicReplace::Reserve(std::int64_t size) {
+    if (::fallocate(fd_.Get(), 0, 0, off_t(size)) != 0 && errno != EOPNOTSUPP && errno != ENOSYS &&
+        errno != EINVAL)
+        Fail(errno);
+    if (::ftruncate(fd_.Get(), off_t(size)) != 0)
+        Fail(errno);
+}
+
 void AtomicReplace::Commit() {
     if (::fsync(fd_.Get()) != 0)
         Fail(errno);

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdint>
 
 namespace velmora::linux_impl {
 
@@ -21,12 +22,17 @@ class AtomicReplace {
     AtomicReplace& operator=(const AtomicReplace&) = delete;
 
     void Write(const char* data, std::size_t size);
+    // Writes at a given place, for files whose parts are written out of order.
+    void WriteAt(std::int64_t offset, const void* data, std::int64_t size);
+    // Claims the file's final size on the disk first, so that a full disk fails at once.
+    void Reserve(std::int64_t size);
+    int Descriptor() const { return fd_.Get(); }
     // Flushes to the disk, closes, renames over the target and flushes the folder.
     void Commit();
-
-  private:
+    // Abandons the replacement and throws the error errno err means for the target.
     [[noreturn]] void Fail(int err);
 
+  private:
     QString target_;
     QByteArray targetName_;
     QByteArray folderName_;

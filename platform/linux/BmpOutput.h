@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AtomicReplace.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -16,7 +18,6 @@ class BmpOutput {
     static constexpr int64_t kHeaderSize = 54;
 
     BmpOutput(const QString& target, int width, int height);
-    ~BmpOutput();
     BmpOutput(const BmpOutput&) = delete;
     BmpOutput& operator=(const BmpOutput&) = delete;
 
@@ -28,15 +29,9 @@ class BmpOutput {
     void commit();
 
   private:
-    void writeAt(int64_t offset, const void* data, int64_t len);
-    [[noreturn]] void fail(int err) const;
-
-    QString target_;
-    QByteArray tempName_;
-    int fd_ = -1;
+    AtomicReplace file_;
     int height_ = 0;
     int64_t stride_ = 0;
-    bool committed_ = false;
 };
 
 } // namespace velmora::linux_impl
