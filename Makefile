@@ -1,10 +1,15 @@
 # Two entry points on a fresh Debian 12 machine:
 #   make run    installs what is missing, builds into build/ and starts build/velmora
 #   make test   installs what is missing, builds and runs every test, then again with
-#               AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)
+#               AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), then each
+#               fuzz target for a minute (build-fuzz/)
 JOBS ?= 2
 
-.PHONY: deps build run test test-plain test-asan bench clean
+FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?= 10000000
+STRESS_KILLS ?= 1000
+
+.PHONY: deps build build-fuzz run test test-plain test-asan test-fuzz fuzz stress bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -16,7 +21,7 @@ build: deps
 run: build
 	./build/velmora
 
-test: test-plain test-asan
+test: test-plain test-asan test-fuzz
 
 test-plain: build
 	ctest --test-dir build --output-on-failure -j$(JOBS)
@@ -26,6 +31,23 @@ test-asan: deps
 	cmake --build build-asan -j$(JOBS)
 	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --test-dir build-asan --output-on-failure -j$(JOBS)
+
+# The fuzz targets, built with clang, each run for FUZZ_SECONDS (CI) ...
+build-fuzz: deps
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+		-DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF
+	cmake --build build-fuzz -j$(JOBS) --target velmora_fuzzers
+
+test-fuzz: build-fuzz
+	tests/fuzz/run-fuzzers.sh build-fuzz -max_total_time=$(FUZZ_SECONDS)
+
+# ... or FUZZ_RUNS executions each (the long run).
+fuzz: build-fuzz
+	tests/fuzz/run-fuzzers.sh build-fuzz -runs=$(FUZZ_RUNS)
+
+# Kills at random moments during registrations and removals.
+stress: build
+	VELMORA_STRESS_KILLS=$(STRESS_KILLS) ctest --test-dir build -R KillStress --output-on-failure
 
 bench: build
 	./build/bench/velmora-bench
