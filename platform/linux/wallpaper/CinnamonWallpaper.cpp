@@ -1,12 +1,8 @@
 #include "CinnamonWallpaper.h"
 
-#include "PlatformError.h"
-
 namespace velmora::linux_impl {
 
-void CinnamonWallpaper::Set(const QString&, int) {
-    throw PlatformError(Err::NotSupported,
-                        QStringLiteral("このデスクトップでは壁紙を設定する方法がわかりません。"));
-}
+CinnamonWallpaper::CinnamonWallpaper()
+    : PictureUriWallpaper("org.cinnamon.desktop.background", QStringLiteral("Cinnamon")) {}
 
 } // namespace velmora::linux_impl

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "DesktopWallpaper.h"
+#include "PictureUriWallpaper.h"
 
 namespace velmora::linux_impl {
 
-// Cinnamon: the keys of org.cinnamon.desktop.background.
-class CinnamonWallpaper : public DesktopWallpaper {
+// Cinnamon: the keys of org.cinnamon.desktop.background, drawn by Cinnamon (or nemo's
+// desktop) the way GNOME draws its own.
+class CinnamonWallpaper : public PictureUriWallpaper {
   public:
-    void Set(const QString& bmpPath, int flags) override;
+    // Throws PlatformError(NotSupported) when the settings schema is not installed.
+    CinnamonWallpaper();
 };
 
 } // namespace velmora::linux_impl

@@ -1,0 +1,77 @@
+#include "GSettingsKeys.h"
+
+#include "PlatformError.h"
+
+#include <QFile>
+
+#include <gio/gio.h>
+
+namespace velmora::linux_impl {
+
+GSettingsKeys::GSettingsKeys(const char* schema, const QString& desktop) {
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    GSettingsSchema* found =
+        source ? g_settings_schema_source_lookup(source, schema, TRUE) : nullptr;
+    // g_settings_new() ends the program on a missing schema: look first.
+    if (!found)
+        throw PlatformError(Err::NotSupported,
+                            QStringLiteral("%1 の壁紙の設定 (%2) が見つからないため、"
+                                           "壁紙を設定できません。")
+                                .arg(desktop, QString::fromLatin1(schema)));
+    settings_ = g_settings_new_full(found, nullptr, nullptr);
+    g_settings_schema_unref(found);
+}
+
+GSettingsKeys::~GSettingsKeys() {
+    g_object_unref(settings_);
+}
+
+bool GSettingsKeys::Has(const char* key) const {
+    GSettingsSchema* schema = nullptr;
+    g_object_get(settings_, "settings-schema", &schema, nullptr);
+    const bool has = schema && g_settings_schema_has_key(schema, key);
+    if (schema)
+        g_settings_schema_unref(schema);
+    return has;
+}
+
+QString GSettingsKeys::String(const char* key) const {
+    gchar* value = g_settings_get_string(settings_, key);
+    const QString result = QString::fromUtf8(value);
+    g_free(value);
+    return result;
+}
+
+void GSettingsKeys::Write(const char* key, const QString& value) {
+    if (!g_settings_set_string(settings_, key, value.toUtf8().constData()))
+        throw PlatformError(
+            Err::PermissionDenied,
+            QStringLiteral("壁紙の設定が変更できないようになっているため、壁紙を変えられません。"));
+}
+
+void GSettingsKeys::Sync() {
+    g_settings_sync();
+}
+
+QString FileUriOf(const QString& path) {
+    GError* error = nullptr;
+    gchar* uri = g_filename_to_uri(QFile::encodeName(path).constData(), nullptr, &error);
+    if (!uri) {
+        g_clear_error(&error);
+        throw PlatformError(Err::BadFileName);
+    }
+    const QString result = QString::fromUtf8(uri);
+    g_free(uri);
+    return result;
+}
+
+QByteArray FileOfUri(const QString& uri) {
+    gchar* file = g_filename_from_uri(uri.toUtf8().constData(), nullptr, nullptr);
+    if (!file)
+        return {};
+    QByteArray result(file);
+    g_free(file);
+    return result;
+}
+
+} // namespace velmora::linux_impl
