@@ -4,7 +4,7 @@
 //   velmora-bench --child <name> <args>...   one measured operation (used internally)
 #include "Bench.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include <cstdio>
 #include <cstring>
@@ -16,6 +16,7 @@ using velmora::bench::BenchSection;
 #define VELMORA_BENCH_SECTIONS(X)                                                                  \
     X(Pictures)                                                                                    \
     X(ListFile)                                                                                    \
+    X(Registration)                                                                                \
     // end of the list
 
 #define VELMORA_DECLARE_SECTION(name) BenchSection name##BenchSection();
@@ -26,7 +27,10 @@ VELMORA_BENCH_SECTIONS(VELMORA_DECLARE_SECTION)
 using namespace velmora::bench;
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The registration section drives the real window without a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    QApplication app(argc, argv);
     const BenchSection sections[] = {VELMORA_BENCH_SECTIONS(VELMORA_LIST_SECTION)};
     QStringList args = app.arguments().mid(1);
 

@@ -146,12 +146,23 @@ void frmKabegamiTouroku::ShowPreview(const QString& path) {
 }
 
 void frmKabegamiTouroku::FillTourokuFileList(const KabegamiEntries& list) {
-    QStringList rows;
-    rows.reserve(list.size());
-    for (const KabegamiEntry& entry : list)
-        rows.append(entry.FileName);
-    lstTourokuFileList_->clear();
-    lstTourokuFileList_->addItems(rows);
+    // Shows what emptying the box and adding every entry would show, but keeps the rows that
+    // already hold the right name: registering into a long list then costs one new row, not
+    // a rebuild of thousands.
+    VbListBox* box = lstTourokuFileList_;
+    box->setCurrentRow(-1);
+    box->clearSelection();
+    int kept = 0;
+    const int rows = box->count();
+    while (kept < rows && kept < list.size() && box->item(kept)->text() == list[kept].FileName)
+        ++kept;
+    for (int row = rows - 1; row >= kept; --row)
+        delete box->takeItem(row);
+    QStringList added;
+    added.reserve(list.size() - kept);
+    for (qsizetype i = kept; i < list.size(); ++i)
+        added.append(list[i].FileName);
+    box->addItems(added);
 }
 
 void frmKabegamiTouroku::SetLabelCaption(const QString& text, QLabel* label) {
