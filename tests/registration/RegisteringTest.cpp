@@ -329,14 +329,20 @@ class RegisteringTest : public QObject {
         const QString folder = machine.MakeFolder(machine.Drive("c") + "odd");
         machine.Picture(folder + "a,\"b.jpg");
         machine.Picture(folder + "c,d.jpg");
+        // A name whose bytes are no UTF-8 reaches the file list with a replacement character;
+        // written back, it would name another file.
+        machine.Picture(folder + QString::fromUtf16(u"e\uFFFD.jpg"));
         auto window = OpenAt(machine, folder, false, {});
         QVERIFY(window);
         window->File1()->selectAll();
         window->cmdTouroku_Click();
-        QCOMPARE(machine.platform.msgBoxes.size(), 1);
+        QCOMPARE(machine.platform.msgBoxes.size(), 2);
         QVERIFY(machine.platform.msgBoxes[0].text.startsWith(u"a,\"b.jpgは"));
-        QCOMPARE(machine.platform.msgBoxes[0].title, QStringLiteral("登録できません"));
-        QCOMPARE(machine.platform.msgBoxes[0].style, 16);
+        QVERIFY(machine.platform.msgBoxes[1].text.startsWith(u"e\uFFFD.jpgは"));
+        for (const MsgBoxCall& box : machine.platform.msgBoxes) {
+            QCOMPARE(box.title, QStringLiteral("登録できません"));
+            QCOMPARE(box.style, 16);
+        }
         // A comma alone is stored quoted and reads back whole.
         QCOMPARE(machine.module.KabegamiList.size(), 1);
         QCOMPARE(machine.module.KabegamiList[0],
