@@ -4,11 +4,14 @@
 #include "PictureFiles.h"
 #include "PlatformError.h"
 
+#include <QList>
+#include <QRect>
 #include <QSysInfo>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <bit>
@@ -23,15 +26,42 @@ namespace {
 
 constexpr int kBandRows = 64;
 
-// The picture decoded just large enough to cover area: a photo of any size costs no more
-// memory than the screen.
-QImage ReadCovering(const QString& path, const QSize& area) {
+// The picture decoded just large enough to cover each of the areas: a photo of any size
+// costs no more memory than the largest monitor needs.
+QImage ReadCovering(const QString& path, const QList<QRect>& areas) {
     const PictureInfo picture = ReadPictureHeader(path);
-    const double scale = std::max(double(area.width()) / picture.size.width(),
-                                  double(area.height()) / picture.size.height());
+    double scale = 0;
+    for (const QRect& area : areas)
+        scale = std::max({scale, double(area.width()) / picture.size.width(),
+                          double(area.height()) / picture.size.height()});
     const QSize cover(int(std::ceil(picture.size.width() * scale)),
                       int(std::ceil(picture.size.height() * scale)));
     return DecodeForBox(picture, cover);
+}
+
+// The monitors of the screen (RandR 1.5), each of which shows the whole picture; the whole
+// screen as one where the server knows no monitors.
+QList<QRect> MonitorsOf(Display* display, Window root, const QSize& screen) {
+    const QRect whole(QPoint(0, 0), screen);
+    QList<QRect> result;
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (XRRQueryExtension(display, &event, &error) && XRRQueryVersion(display, &major, &minor) &&
+        (major > 1 || (major == 1 && minor >= 5))) {
+        int count = 0;
+        if (XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count)) {
+            for (int i = 0; i < count; ++i) {
+                const QRect area =
+                    QRect(monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height)
+                        .intersected(whole);
+                if (!area.isEmpty() && !result.contains(area)) // mirrored outputs share one
+                    result << area;
+            }
+            XRRFreeMonitors(monitors);
+        }
+    }
+    if (result.isEmpty())
+        result << whole;
+    return result;
 }
 
 // Xlib reports protocol errors through one process-wide handler; while a Trap lives the
@@ -90,10 +120,10 @@ bool IsPlainRgb32(const XImage* image) {
            image->green_mask == 0xff00 && image->blue_mask == 0xff;
 }
 
-// Draws picture (exactly the pixmap's size) into pixmap, a band of rows at a time so that
-// no second copy of the whole screen is held.
+// Draws picture into pixmap with its top left corner at origin, a band of rows at a time
+// so that no second copy of it is held.
 void PutPicture(Display* display, Pixmap pixmap, GC gc, Visual* visual, int depth,
-                const QImage& picture) {
+                const QImage& picture, const QPoint& origin) {
     const int width = picture.width();
     XImage* band =
         XCreateImage(display, visual, depth, ZPixmap, 0, nullptr, width, kBandRows, 32, 0);
@@ -123,7 +153,8 @@ void PutPicture(Display* display, Pixmap pixmap, GC gc, Visual* visual, int dept
                           red.Place(qRed(c)) | green.Place(qGreen(c)) | blue.Place(qBlue(c)));
             }
         }
-        XPutImage(display, pixmap, gc, band, 0, 0, 0, top, unsigned(width), unsigned(rows));
+        XPutImage(display, pixmap, gc, band, 0, 0, origin.x(), origin.y() + top, unsigned(width),
+                  unsigned(rows));
     }
     XDestroyImage(band);
 }
@@ -169,7 +200,8 @@ void X11RootWallpaper::Set(const QString& bmpPath, int /*flags*/) {
     Visual* visual = DefaultVisual(dpy, screen);
     const int depth = DefaultDepth(dpy, screen);
     const QSize size(DisplayWidth(dpy, screen), DisplayHeight(dpy, screen));
-    const QImage picture = bmpPath.isEmpty() ? QImage() : ReadCovering(bmpPath, size);
+    const QList<QRect> monitors = MonitorsOf(dpy, root, size);
+    const QImage picture = bmpPath.isEmpty() ? QImage() : ReadCovering(bmpPath, monitors);
     if (!picture.isNull() && visual->c_class != TrueColor)
         throw PlatformError(Err::NotSupported,
                             QStringLiteral("この画面の色の形式では壁紙を表示できません。"));
@@ -177,13 +209,15 @@ void X11RootWallpaper::Set(const QString& bmpPath, int /*flags*/) {
     const Pixmap pixmap =
         XCreatePixmap(dpy, root, unsigned(size.width()), unsigned(size.height()), unsigned(depth));
     GC gc = XCreateGC(dpy, pixmap, 0, nullptr);
-    if (picture.isNull()) {
-        // No picture: plain black. The root properties stay and name this pixmap, because
-        // compositors keep showing the last pixmap they were told about.
-        XSetForeground(dpy, gc, BlackPixel(dpy, screen));
-        XFillRectangle(dpy, pixmap, gc, 0, 0, unsigned(size.width()), unsigned(size.height()));
-    } else {
-        PutPicture(dpy, pixmap, gc, visual, depth, FillPicture(picture, size));
+    // No picture: plain black. The root properties stay and name this pixmap, because
+    // compositors keep showing the last pixmap they were told about. Black is also what
+    // lies between monitors of different sizes.
+    XSetForeground(dpy, gc, BlackPixel(dpy, screen));
+    XFillRectangle(dpy, pixmap, gc, 0, 0, unsigned(size.width()), unsigned(size.height()));
+    if (!picture.isNull()) {
+        for (const QRect& monitor : monitors)
+            PutPicture(dpy, pixmap, gc, visual, depth, FillPicture(picture, monitor.size()),
+                       monitor.topLeft());
     }
     XFreeGC(dpy, gc);
     if (trap.Sync(dpy) != 0) // the connection's close frees whatever was made

@@ -16,6 +16,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <bit>
 #include <cstdio>
@@ -257,20 +258,9 @@ class X11RootWallpaperTest : public QObject {
     // A screen whose pixels are not 32-bit words (16-bit colour) goes the slow, general way.
     void sixteenBitScreen() {
         QProcess server;
-        server.start(QStringLiteral("Xvfb"),
-                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
-                      QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
-                      QStringLiteral("0"), QStringLiteral("320x240x16")});
-        QVERIFY(server.waitForStarted());
-        const auto stop = qScopeGuard([&] {
-            server.terminate();
-            server.waitForFinished();
-        });
-        QByteArray number;
-        while (!number.contains('\n') && server.waitForReadyRead(10000))
-            number += server.readAllStandardOutput();
-        QVERIFY2(number.contains('\n'), "Xvfb did not start");
-        const QString name = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+        const QString name = StartServer(server, QStringLiteral("320x240x16"));
+        QVERIFY(!name.isEmpty());
+        const auto stop = qScopeGuard([&] { StopServer(server); });
 
         WriteBmp(path_, Quarters(QSize(64, 48)));
         X11RootWallpaper(name).Set(path_, 0);
@@ -285,8 +275,105 @@ class X11RootWallpaperTest : public QObject {
         CheckPixel(root, 240, 180, qRgb(255, 255, 255));
     }
 
+    // Two monitors of different shapes side by side (RandR 1.5 monitors): each shows the
+    // whole picture filled and cropped for its own size, and what no monitor covers is black.
+    void eachMonitorFilledForItsOwnSize() {
+        QProcess server;
+        const QString name = StartServer(server, QStringLiteral("1792x1024x24"));
+        QVERIFY(!name.isEmpty());
+        const auto stop = qScopeGuard([&] { StopServer(server); });
+        Display* display = XOpenDisplay(name.toLatin1().constData());
+        QVERIFY(display);
+        const auto close = qScopeGuard([&] { XCloseDisplay(display); });
+        const Window root = DefaultRootWindow(display);
+        int major = 0, minor = 0;
+        QVERIFY(XRRQueryVersion(display, &major, &minor));
+        if (major == 1 && minor < 5)
+            QSKIP("this Xvfb has no RandR 1.5 monitors");
+
+        // A 4:3 monitor on the left holding the server's one output, so that no automatic
+        // monitor covers the whole screen, and a portrait one beside it.
+        XRRScreenResources* resources = XRRGetScreenResources(display, root);
+        QVERIFY(resources && resources->noutput >= 1);
+        XRRMonitorInfo* left = XRRAllocateMonitor(display, 1);
+        left->name = XInternAtom(display, "left", False);
+        left->x = 0;
+        left->y = 0;
+        left->width = 1024;
+        left->height = 768;
+        left->mwidth = 270;
+        left->mheight = 200;
+        left->outputs[0] = resources->outputs[0];
+        XRRSetMonitor(display, root, left);
+        XRRMonitorInfo* right = XRRAllocateMonitor(display, 0);
+        right->name = XInternAtom(display, "right", False);
+        right->x = 1024;
+        right->y = 0;
+        right->width = 768;
+        right->height = 1024;
+        right->mwidth = 200;
+        right->mheight = 270;
+        XRRSetMonitor(display, root, right);
+        XFree(left);
+        XFree(right);
+        XRRFreeScreenResources(resources);
+        XSync(display, False);
+        int count = 0;
+        XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
+        XRRFreeMonitors(monitors);
+        QCOMPARE(count, 2);
+
+        WriteBmp(path_, Quarters(QSize(400, 300)));
+        X11RootWallpaper(name).Set(path_, 0);
+        const QImage screen = GrabRootOf(display, QSize(1792, 1024));
+        // Left: the 4:3 picture exactly; one picture over the whole screen would have its
+        // middle at x = 896 and y = 512.
+        CheckPixel(screen, 256, 192, qRgb(255, 0, 0));
+        CheckPixel(screen, 768, 192, qRgb(0, 255, 0));
+        CheckPixel(screen, 256, 576, qRgb(0, 0, 255));
+        CheckPixel(screen, 768, 576, qRgb(255, 255, 255));
+        CheckPixel(screen, 1020, 764, qRgb(255, 255, 255));
+        // Right: the picture's full height, its sides cut off equally, so its middle is the
+        // monitor's middle.
+        CheckPixel(screen, 1024 + 192, 256, qRgb(255, 0, 0));
+        CheckPixel(screen, 1024 + 576, 256, qRgb(0, 255, 0));
+        CheckPixel(screen, 1024 + 192, 768, qRgb(0, 0, 255));
+        CheckPixel(screen, 1024 + 576, 768, qRgb(255, 255, 255));
+        CheckPixel(screen, 1026, 2, qRgb(255, 0, 0));
+        CheckPixel(screen, 1789, 1021, qRgb(255, 255, 255));
+        // Below the left monitor: no monitor, black.
+        CheckPixel(screen, 512, 900, qRgb(0, 0, 0));
+
+        // Removal is black on every monitor.
+        X11RootWallpaper(name).Set(QString(), 0);
+        const QImage cleared = GrabRootOf(display, QSize(1792, 1024));
+        for (const QPoint p : {QPoint(256, 192), QPoint(1216, 768)})
+            CheckPixel(cleared, p.x(), p.y(), qRgb(0, 0, 0));
+    }
+
   private:
     QImage GrabRoot() { return GrabRootOf(display_, screen_); }
+
+    // A second X server of the given geometry ("WxHxDepth"); its display name, or empty.
+    static QString StartServer(QProcess& server, const QString& geometry) {
+        server.start(QStringLiteral("Xvfb"),
+                     {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                      QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-screen"),
+                      QStringLiteral("0"), geometry});
+        if (!server.waitForStarted())
+            return {};
+        QByteArray number;
+        while (!number.contains('\n') && server.waitForReadyRead(10000))
+            number += server.readAllStandardOutput();
+        if (!number.contains('\n'))
+            return {};
+        return QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+    }
+
+    static void StopServer(QProcess& server) {
+        server.terminate();
+        server.waitForFinished();
+    }
 
     // The root window as the server shows it; with no windows on it, its background.
     static QImage GrabRootOf(Display* display, const QSize& size) {
