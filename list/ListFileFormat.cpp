@@ -70,11 +70,12 @@ class ItemReader {
 enum class FieldForm { Plain, Quoted, Unstorable };
 
 // How a field must be written for the reader to give it back unchanged: quoted when the
-// reader would split it or skip its leading blanks; unstorable when it would then hold a
-// quotation mark, or when it is no valid text at all (a lone surrogate).
+// reader would split it or skip its leading blanks, or when it begins with U+FEFF, which
+// decoding drops as a byte-order mark at the file's start; unstorable when it would then
+// hold a quotation mark, or when it is no valid text at all (a lone surrogate).
 FieldForm FormOf(const QString& field) {
-    bool needsQuotes = !field.isEmpty() &&
-                       (field.front() == u' ' || field.front() == u'\t' || field.front() == u'"');
+    bool needsQuotes = !field.isEmpty() && (field.front() == u' ' || field.front() == u'\t' ||
+                                            field.front() == u'"' || field.front() == u'\uFEFF');
     bool hasQuote = false;
     const qsizetype size = field.size();
     for (qsizetype i = 0; i < size; ++i) {

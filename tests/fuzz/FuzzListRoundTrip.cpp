@@ -1,0 +1,11 @@
+// libFuzzer entry: lists the writer accepts read back identical.
+#include "FuzzChecks.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    velmora::fuzz::CheckListRoundTrip(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)));
+    return 0;
+}
