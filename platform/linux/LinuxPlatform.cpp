@@ -3,6 +3,7 @@
 #include "Files.h"
 #include "PictureFiles.h"
 #include "wallpaper/DesktopWallpaper.h"
+#include "wallpaper/UnsupportedWallpaper.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -145,8 +146,14 @@ QImage LinuxPlatform::LoadPreview(const PictureInfo& picture, const QSize& box) 
 }
 
 void LinuxPlatform::SetDeskWallpaper(const QString& bmpPath, int flags) {
-    if (!wallpaper_)
-        wallpaper_ = linux_impl::CreateDesktopWallpaper();
+    if (!wallpaper_) {
+        try {
+            wallpaper_ = linux_impl::CreateDesktopWallpaper();
+        } catch (const PlatformError& error) {
+            // Reported once, at this step; later steps do not repeat it.
+            wallpaper_ = std::make_unique<linux_impl::UnsupportedWallpaper>(error);
+        }
+    }
     wallpaper_->Set(bmpPath, flags);
 }
 

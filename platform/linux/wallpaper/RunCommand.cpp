@@ -40,7 +40,8 @@ QByteArray RunCommand(const QString& program, const QStringList& arguments, int 
     return process.readAllStandardOutput();
 }
 
-qint64 StartDetached(const QString& program, const QStringList& arguments) {
+qint64 StartDetached(const QString& program, const QStringList& arguments,
+                     const QString& errorFile) {
     if (QStandardPaths::findExecutable(program).isEmpty() && !program.contains(u'/'))
         throw Missing(program);
     QProcess process;
@@ -48,7 +49,7 @@ qint64 StartDetached(const QString& program, const QStringList& arguments) {
     process.setArguments(arguments);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
+    process.setStandardErrorFile(errorFile.isEmpty() ? QProcess::nullDevice() : errorFile);
     qint64 pid = 0;
     if (!process.startDetached(&pid))
         throw Missing(program);

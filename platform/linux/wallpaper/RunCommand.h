@@ -12,7 +12,9 @@ namespace velmora::linux_impl {
 QByteArray RunCommand(const QString& program, const QStringList& arguments, int timeoutMs = 10000);
 
 // Starts a program that keeps running after this one ends (such as a wallpaper daemon).
+// Its error output goes to errorFile when one is named, and is dropped otherwise.
 // Returns its process id; throws PlatformError when it cannot be started.
-qint64 StartDetached(const QString& program, const QStringList& arguments);
+qint64 StartDetached(const QString& program, const QStringList& arguments,
+                     const QString& errorFile = QString());
 
 } // namespace velmora::linux_impl
