@@ -2,12 +2,26 @@
 
 #include "DesktopWallpaper.h"
 
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
 namespace velmora::linux_impl {
 
-// XFCE: xfconf's xfce4-desktop channel, for every monitor and workspace.
+// XFCE: xfconf's xfce4-desktop channel, for every monitor and workspace, through
+// xfconf-query (which reaches xfconfd over D-Bus, starting it when needed).
 class XfceWallpaper : public DesktopWallpaper {
   public:
     void Set(const QString& bmpPath, int flags) override;
+
+  private:
+    void ShowPicture(const QString& file, bool store);
+    void ShowNoPicture();
+
+    QHash<QString, int> stylesBeforeRemoval_; // backdrop → its arrangement before a removal
 };
+
+// The monitor names xfdesktop uses for this session's screens ("monitor" + RandR output).
+QStringList XfceMonitorNames();
 
 } // namespace velmora::linux_impl
