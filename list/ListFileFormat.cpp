@@ -70,24 +70,25 @@ class ItemReader {
 enum class FieldForm { Plain, Quoted, Unstorable };
 
 // How a field must be written for the reader to give it back unchanged: quoted when the
-// reader would split it or skip its leading blanks, or when it begins with U+FEFF, which
-// decoding drops as a byte-order mark at the file's start; unstorable when it would then
-// hold a quotation mark, or when it is no valid text at all (a lone surrogate).
+// reader would split it or skip its leading blanks; unstorable when it would then hold a
+// quotation mark, or when it is no valid text at all (a lone surrogate).
 FieldForm FormOf(const QString& field) {
-    bool needsQuotes = !field.isEmpty() && (field.front() == u' ' || field.front() == u'\t' ||
-                                            field.front() == u'"' || field.front() == u'\uFEFF');
+    bool needsQuotes = !field.isEmpty() &&
+                       (field.front() == u' ' || field.front() == u'\t' || field.front() == u'"');
     bool hasQuote = false;
-    const qsizetype size = field.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = field[i].unicode();
-        if (c == u',' || c == u'\r' || c == u'\n')
+    const char16_t* c = reinterpret_cast<const char16_t*>(field.utf16());
+    const char16_t* const end = c + field.size();
+    for (; c < end; ++c) {
+        // Most characters are none of the few that matter: one test lets them pass.
+        if (*c > u',' && (*c < 0xD800 || *c > 0xDFFF))
+            continue;
+        if (*c == u',' || *c == u'\r' || *c == u'\n')
             needsQuotes = true;
-        else if (c == u'"')
+        else if (*c == u'"')
             hasQuote = true;
-        else if (QChar::isHighSurrogate(c) && i + 1 < size &&
-                 QChar::isLowSurrogate(field[i + 1].unicode()))
-            ++i;
-        else if (QChar::isSurrogate(c))
+        else if (QChar::isHighSurrogate(*c) && c + 1 < end && QChar::isLowSurrogate(c[1]))
+            ++c;
+        else if (QChar::isSurrogate(*c))
             return FieldForm::Unstorable;
     }
     if (!needsQuotes)
@@ -100,7 +101,7 @@ FieldForm FormOf(const QString& field) {
 ListFileContent ParseListFile(const QByteArray& bytes) {
     ItemReader reader(bytes);
     ListFileContent content;
-    content.Entries.reserve(bytes.count('\n'));
+    content.Entries.reserve(bytes.size() / 64); // a rough guess saves most regrowing
     for (std::optional<QString>* header :
          {&content.LastDrive, &content.LastFolder, &content.FileCopySetting}) {
         *header = reader.Next();
@@ -153,7 +154,12 @@ QByteArray FormatListFile(const ListHeader& header, const KabegamiEntries& entri
     line({&header.LastDrive, &header.LastFolder, &header.FileCopySetting});
     for (const KabegamiEntry& e : entries)
         line({&e.Folder, &e.FileName, &e.KabegamiPath, &e.CopiedToPic});
-    return out.toUtf8();
+    QByteArray bytes = out.toUtf8();
+    // Decoding drops a byte-order mark at the start of the file: a first field that begins
+    // with U+FEFF keeps it only behind one more.
+    if (out.startsWith(QChar(0xFEFF)))
+        bytes.prepend("\xEF\xBB\xBF");
+    return bytes;
 }
 
 } // namespace velmora
