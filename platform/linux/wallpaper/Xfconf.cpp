@@ -47,9 +47,8 @@ QStringList UsualBackdrops(const QStringList& monitorNames, int workspaces) {
     QStringList result;
     for (const QString& monitor : monitorNames) {
         for (int workspace = 0; workspace < qMax(1, workspaces); ++workspace)
-            result.append(QStringLiteral("/backdrop/screen0/monitor%1/workspace%2")
-                              .arg(monitor)
-                              .arg(workspace));
+            result.append(
+                QStringLiteral("/backdrop/screen0/%1/workspace%2").arg(monitor).arg(workspace));
     }
     return result;
 }

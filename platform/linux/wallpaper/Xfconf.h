@@ -20,8 +20,8 @@ struct XfceBackdrop {
 // The backdrops named in the output of "xfconf-query -c xfce4-desktop -l -v", in order.
 QList<XfceBackdrop> BackdropsOfListing(const QByteArray& listing);
 
-// The backdrops xfdesktop itself creates for these monitors (RandR output names) and
-// workspaces, for a channel that has none yet.
+// The backdrops xfdesktop itself creates for these monitors ("monitor" and the RandR output's
+// name) and workspaces, for a channel that has none yet.
 QStringList UsualBackdrops(const QStringList& monitorNames, int workspaces);
 
 // image-style values: 0 none, 1 centred, 2 tiled, 3 stretched, 4 scaled, 5 zoomed, 6 spanning.
