@@ -108,15 +108,16 @@ class DesktopDetectTest : public QObject {
         qunsetenv("XDG_SESSION_DESKTOP");
         qunsetenv("DESKTOP_SESSION");
         const auto wallpaper = CreateDesktopWallpaper();
-        for (const QString& path : {QStringLiteral("/tmp/a.BMP"), QString()}) {
-            try {
-                wallpaper->Set(path, 0);
-                QFAIL("Set succeeded on a desktop without a known way");
-            } catch (const PlatformError& e) {
-                QCOMPARE(e.Number, Err::NotSupported);
-                QVERIFY(e.Description.contains(QStringLiteral("壁紙")));
-            }
+        try {
+            wallpaper->Set(QStringLiteral("/tmp/a.BMP"), 0);
+            QFAIL("Set succeeded on a desktop without a known way");
+        } catch (const PlatformError& e) {
+            QCOMPARE(e.Number, Err::NotSupported);
+            QVERIFY(e.Description.contains(QStringLiteral("壁紙")));
         }
+        // Told once per run: later steps do not repeat the message.
+        wallpaper->Set(QString(), 0);
+        wallpaper->Set(QStringLiteral("/tmp/b.BMP"), 0);
     }
 };
 
