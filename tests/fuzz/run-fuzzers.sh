@@ -4,7 +4,8 @@
 #   tests/fuzz/run-fuzzers.sh build-fuzz -runs=10000000
 # Each target starts from a scratch copy of its seed corpus (tests/fuzz/corpus/<target>/),
 # so the committed corpus never changes. Any crash, leak, timeout or memory finding fails
-# the run; its reproducer is kept in <build>/fuzz-findings/<target>/.
+# the run; its reproducer is kept in <build>/fuzz-findings/<target>/. FUZZ_TARGETS (names
+# separated by blanks) runs only some of the targets.
 set -u
 if [ $# -lt 1 ]; then
     echo "usage: $0 <fuzz build folder> [libFuzzer options...]" >&2
@@ -13,7 +14,7 @@ fi
 build=$(cd "$1" && pwd) || exit 2
 shift
 here=$(cd "$(dirname "$0")" && pwd)
-targets=(list_reader list_roundtrip picture)
+read -r -a targets <<<"${FUZZ_TARGETS:-list_reader list_roundtrip picture}"
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/velmora-fuzz.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
@@ -40,7 +41,7 @@ for target in "${targets[@]}"; do
     corpus="$scratch/$target/corpus"
     artifacts="$scratch/$target/artifacts"
     mkdir -p "$corpus" "$artifacts"
-    cp "$here/corpus/$target/"* "$corpus/"
+    cp "$here/corpus/$target/"* "$corpus/" || { failed=1; continue; }
     seeds=$(ls "$corpus" | wc -l)
     log="$scratch/$target/log"
     echo "== $target: $seeds seeds, options: $(extra_options "$target") $*"
