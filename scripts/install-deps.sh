@@ -14,6 +14,8 @@ packages=(
     # desktop tests: each desktop's own component, run for real under Xvfb or headless sway
     libxrandr-dev xfdesktop4 xfconf caja pcmanfm pcmanfm-qt sway swaybg grim picom
     cinnamon-desktop-data mate-desktop-common
+    # a JavaScript engine for the stand-in Plasma shell that checks the scripts sent to it
+    qt6-declarative-dev
     # fuzzing: clang with libFuzzer
     clang libclang-rt-14-dev
     # benchmark: libjpeg-turbo's own tools to compare with
