@@ -13,7 +13,7 @@ failures="$output/failures"
 rm -rf "$failures"
 mkdir -p "$failures"
 
-work=$(mktemp -d /tmp/velmora-e2e.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e.XXXXXX")
 work=$(realpath "$work")
 app="$work/app"
 pics="$app/testpics"
@@ -226,7 +226,7 @@ start_velmora() {
 velmora_ended() { ! kill -0 "$VELMORA_PID" 2>/dev/null; }
 
 step setup
-for tool in xdotool import compare xwininfo xprop findmnt; do
+for tool in xdotool import compare xwininfo xprop; do
     command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 [ -n "${DISPLAY:-}" ] || fail "no X server"
@@ -297,9 +297,12 @@ click $((file_x + 40)) "$(row_center "$file_y" 3)"
 xdotool key Return
 wait_until 10 entries_in_list 3 || fail "the list file does not hold three entries"
 
+# The drive selector names the volume as "<mount point> [<label>]"; which volume holds the
+# folder depends on the machine, but it must be one that holds it.
 drive=$(head -n1 "$list" | cut -d, -f1)
-mount_point=$(findmnt -n -o TARGET --target "$app")
-[[ "$drive" == "$mount_point ["*"]" ]] || fail "drive \"$drive\" does not name $mount_point"
+mount_point=${drive% \[*}
+[[ "$drive" == *"]" && "$app/" == "${mount_point%/}/"* ]] ||
+    fail "drive \"$drive\" is not a volume holding $app"
 entry() { printf '%s/,%s,%s/%s,0\r\n' "$pics" "$1" "$pics" "$1"; }
 {
     printf '%s,%s,0\r\n' "$drive" "$pics"
