@@ -40,12 +40,18 @@ class InjectedFailuresTest : public QObject {
         QStringList args{QStringLiteral("-x"), QStringLiteral("-f"), QString()};
         for (const QString& command : fiuCommands)
             args << QStringLiteral("-c") << command;
+        // fiu-run sets its own preload list; a sanitized driver needs its runtime loaded
+        // first, so a shell puts it in front.
+        const QString sanitizerRuntime = QStringLiteral(VELMORA_SANITIZER_RUNTIME);
+        if (!sanitizerRuntime.isEmpty())
+            args << QStringLiteral("/bin/sh") << QStringLiteral("-c")
+                 << QStringLiteral("LD_PRELOAD=\"$0 $LD_PRELOAD\" exec \"$@\"") << sanitizerRuntime;
         args << QStringLiteral(VELMORA_SAVE_DRIVER) << dir.path();
         QProcess driver;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        // The preloaded libraries come before a sanitizer's runtime; that is intended here.
-        env.insert("ASAN_OPTIONS",
-                   env.value("ASAN_OPTIONS") + QStringLiteral(":verify_asan_link_order=0"));
+        // fiu's preload keeps its settings for the life of the process: a known leak.
+        env.insert("LSAN_OPTIONS", env.value("LSAN_OPTIONS") +
+                                       QStringLiteral(":suppressions=" VELMORA_LSAN_SUPPRESSIONS));
         driver.setProcessEnvironment(env);
         driver.start(fiuRun_, args);
         if (!driver.waitForFinished(60000) || driver.exitStatus() != QProcess::NormalExit) {
