@@ -53,4 +53,4 @@ bench: build
 	./build/bench/velmora-bench
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-fuzz

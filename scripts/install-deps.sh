@@ -16,6 +16,8 @@ packages=(
     cinnamon-desktop-data mate-desktop-common
     # a JavaScript engine for the stand-in Plasma shell that checks the scripts sent to it
     qt6-declarative-dev
+    # fault tests: system calls made to fail on purpose
+    fiu-utils
     # fuzzing: clang with libFuzzer
     clang libclang-rt-14-dev
     # benchmark: libjpeg-turbo's own tools to compare with
