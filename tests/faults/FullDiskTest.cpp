@@ -283,7 +283,9 @@ class FullDiskTest : public QObject {
             // own.
             const QString home = tmp_->path() + QStringLiteral("/nobody");
             QVERIFY(QDir().mkpath(home));
+            // Private, so that it serves as the runtime folder (for the instance lock) too.
             QVERIFY(::chown(QFile::encodeName(home).constData(), kNobody, kNobody) == 0);
+            QVERIFY(::chmod(QFile::encodeName(home).constData(), 0700) == 0);
             QVERIFY(::chmod(QFile::encodeName(tmp_->path()).constData(), 0755) == 0);
             QProcess child;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
