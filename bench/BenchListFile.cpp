@@ -2,7 +2,7 @@
 // split of the same file.
 #include "Bench.h"
 
-#include "LinuxPlatform.h"
+#include "BenchPlatform.h"
 #include "ListFileFormat.h"
 #include "mdlKabegami.h"
 
@@ -22,21 +22,14 @@ namespace {
 constexpr int kEntries = 10000;
 constexpr int kRuns = 15;
 
-// LinuxPlatform without message boxes: the bench has no screen.
-class QuietPlatform : public LinuxPlatform {
-public:
-    int MsgBox(const QString& text, int, const QString&) override {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return MsgBoxResult::Ok;
-    }
-};
-
 KabegamiEntries MakeEntries() {
     KabegamiEntries entries;
     entries.reserve(kEntries);
     for (int i = 0; i < kEntries; ++i) {
-        const QString folder = QStringLiteral("/home/user/Pictures/旅行/2026年/album-%1/").arg(i % 97);
-        const QString name = QStringLiteral("IMG_%1 夕焼けの海.jpg").arg(i, 6, 10, QLatin1Char('0'));
+        const QString folder =
+            QStringLiteral("/home/user/Pictures/旅行/2026年/album-%1/").arg(i % 97);
+        const QString name =
+            QStringLiteral("IMG_%1 夕焼けの海.jpg").arg(i, 6, 10, QLatin1Char('0'));
         entries.append({folder, name, folder + name, i % 5 == 0 ? "1" : "0"});
     }
     return entries;
@@ -75,7 +68,7 @@ int Run(const QStringList&) {
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
-    QuietPlatform platform;
+    BenchPlatform platform;
     mdlKabegami module(platform);
     module.AppPath = dir.path() + "/";
     module.LastDrive = QStringLiteral("/ [root]");
@@ -108,15 +101,18 @@ int Run(const QStringList&) {
     std::printf("  read back (LoadKabegamiList)              %8s\n", qPrintable(Ms(read)));
     std::printf("  std::getline + split of the same file     %8s\n", qPrintable(Ms(baseline)));
     std::printf("  read / getline+split                      %8.2fx\n", read / baseline);
-    std::printf("  (write + read) / getline+split            %8.2fx\n",
-                (write + read) / baseline);
+    std::printf("  (write + read) / getline+split            %8.2fx\n", (write + read) / baseline);
     return 0;
 }
 
-int Child(const QStringList&) { return 2; }
+int Child(const QStringList&) {
+    return 2;
+}
 
 } // namespace
 
-BenchSection ListFileBenchSection() { return {"ListFile", &Run, &Child}; }
+BenchSection ListFileBenchSection() {
+    return {"ListFile", &Run, &Child};
+}
 
 } // namespace velmora::bench

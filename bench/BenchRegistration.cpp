@@ -3,8 +3,8 @@
 // offscreen platform and the real Linux services.
 #include "Bench.h"
 
+#include "BenchPlatform.h"
 #include "FileListBox.h"
-#include "LinuxPlatform.h"
 #include "frmKabegamiTouroku.h"
 #include "mdlKabegami.h"
 
@@ -21,16 +21,6 @@ namespace {
 constexpr int kExisting = 10000;
 constexpr int kNew = 1000;
 
-class QuietPlatform : public LinuxPlatform {
-  public:
-    int shown = 0;
-    int MsgBox(const QString& text, int, const QString&) override {
-        ++shown;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return MsgBoxResult::Ok;
-    }
-};
-
 int Run(const QStringList&) {
     QTemporaryDir dir;
     if (!dir.isValid())
@@ -43,7 +33,7 @@ int Run(const QStringList&) {
     for (int i = 0; i < kNew; ++i)
         image.save(pictures + QStringLiteral("/new-%1.bmp").arg(i, 4, 10, QLatin1Char('0')), "BMP");
 
-    QuietPlatform platform;
+    BenchPlatform platform;
     mdlKabegami module(platform);
     module.AppPath = app;
     module.LastDrive = platform.DriveOf(pictures).name;

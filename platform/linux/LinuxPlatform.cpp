@@ -33,12 +33,12 @@ QMessageBox::Icon IconOf(int style) {
     }
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
     const char16_t* text;
     int result;
 };
 
-QList<ButtonSpec> ButtonsOf(int style) {
+QList<ButtonChoice> ButtonsOf(int style) {
     switch (style & 0x7) {
     case 1:
         return {{u"OK", MsgBoxResult::Ok}, {u"キャンセル", MsgBoxResult::Cancel}};
@@ -84,11 +84,12 @@ double LinuxPlatform::TwipsPerPixelY() {
 int LinuxPlatform::MsgBox(const QString& text, int style, const QString& title) {
     QMessageBox box(IconOf(style), title, text, QMessageBox::NoButton,
                     QApplication::activeWindow());
-    const QList<ButtonSpec> specs = ButtonsOf(style);
+    const QList<ButtonChoice> choices = ButtonsOf(style);
     QList<QAbstractButton*> buttons;
-    for (const ButtonSpec& spec : specs) {
-        const bool rejects = spec.result == MsgBoxResult::No || spec.result == MsgBoxResult::Cancel;
-        buttons << box.addButton(QString::fromUtf16(spec.text),
+    for (const ButtonChoice& choice : choices) {
+        const bool rejects =
+            choice.result == MsgBoxResult::No || choice.result == MsgBoxResult::Cancel;
+        buttons << box.addButton(QString::fromUtf16(choice.text),
                                  rejects ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
     }
     const int defaultIndex = (style & 0x300) >> 8;
@@ -97,8 +98,8 @@ int LinuxPlatform::MsgBox(const QString& text, int style, const QString& title) 
     box.exec();
     const int pressed = buttons.indexOf(box.clickedButton());
     if (pressed < 0) // closed by Escape or the title bar
-        return specs.size() == 1 ? MsgBoxResult::Ok : specs.back().result;
-    return specs[pressed].result;
+        return choices.size() == 1 ? MsgBoxResult::Ok : choices.back().result;
+    return choices[pressed].result;
 }
 
 void LinuxPlatform::MkDir(const QString& path) {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "LinuxPlatform.h"
+
+#include <cstdio>
+
+namespace velmora::bench {
+
+// The real Linux services with message boxes printed instead of shown: the bench has no
+// screen and nobody to answer.
+class BenchPlatform : public LinuxPlatform {
+  public:
+    int shown = 0;
+    int MsgBox(const QString& text, int, const QString&) override {
+        ++shown;
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return MsgBoxResult::Ok;
+    }
+};
+
+} // namespace velmora::bench
