@@ -29,8 +29,15 @@ test-plain: build
 test-asan: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF
 	cmake --build build-asan -j$(JOBS)
-	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-		ctest --test-dir build-asan --output-on-failure -j$(JOBS)
+	# Reports go to files, so that one from a child process whose exit a test does not look
+	# at still fails the run; the folder is open to all because some tests run as nobody.
+	rm -rf build-asan/sanitizer-reports && mkdir -m 1777 build-asan/sanitizer-reports
+	ASAN_OPTIONS=detect_leaks=1:log_path=$(CURDIR)/build-asan/sanitizer-reports/asan \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:log_path=$(CURDIR)/build-asan/sanitizer-reports/ubsan \
+		ctest --test-dir build-asan --output-on-failure -j$(JOBS); status=$$?; \
+	if [ -n "$$(ls -A build-asan/sanitizer-reports)" ]; then cat build-asan/sanitizer-reports/*; exit 1; fi; \
+	exit $$status
 
 # The fuzz targets, built with clang, each run for FUZZ_SECONDS (CI) ...
 build-fuzz: deps
