@@ -1,13 +1,12 @@
 #include "wallpaper/GnomeWallpaper.h"
 #include "Platform.h"
 #include "PlatformError.h"
+#include "SettingsTestSupport.h"
 #include "wallpaper/AlternateFile.h"
 #include "wallpaper/DesktopWallpaper.h"
 
 #include <QDir>
 #include <QImage>
-#include <QProcess>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -17,56 +16,20 @@
 
 using namespace velmora;
 using namespace velmora::linux_impl;
+using namespace velmora::test;
 
 namespace {
 
 constexpr const char* kSchema = "org.gnome.desktop.background";
 
-// Writes a small BMP at path the way the program does: a new file renamed over the old.
-QByteArray WriteBmp(const QString& path, const QColor& colour) {
-    QImage picture(32, 24, QImage::Format_RGB32);
-    picture.fill(colour);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "BMP") || !file.commit())
-        return {};
-    QFile written(path);
-    return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
-}
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A key read through a GSettings object of its own, not the one the backend holds.
 QString Read(const char* key) {
-    GSettings* settings = g_settings_new(kSchema);
-    gchar* value = g_settings_get_string(settings, key);
-    const QString result = QString::fromUtf8(value);
-    g_free(value);
-    g_object_unref(settings);
-    return result;
+    return ReadKey(kSchema, key);
 }
-
 void Write(const char* key, const char* value) {
-    GSettings* settings = g_settings_new(kSchema);
-    g_settings_set_string(settings, key, value);
-    g_object_unref(settings);
-    g_settings_sync();
+    WriteKey(kSchema, key, value);
 }
-
-// What another process sees: the value as stored by dconf, in GVariant text form.
 QString ReadInChild(const QString& program, const QStringList& arguments) {
-    QProcess child;
-    child.start(program, arguments);
-    if (!child.waitForFinished(30000) || child.exitCode() != 0)
-        return QStringLiteral("<%1 failed: %2>")
-            .arg(program, QString::fromLocal8Bit(child.readAllStandardError()));
-    return QString::fromUtf8(child.readAllStandardOutput()).trimmed();
-}
-
-QString Quoted(const QString& value) {
-    return QLatin1Char('\'') + value + QLatin1Char('\'');
+    return OutputOf(program, arguments);
 }
 
 QString FileOf(const QString& uri) {

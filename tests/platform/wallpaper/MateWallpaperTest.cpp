@@ -1,13 +1,13 @@
 #include "wallpaper/MateWallpaper.h"
 #include "Platform.h"
 #include "PlatformError.h"
+#include "SettingsTestSupport.h"
 #include "wallpaper/DesktopWallpaper.h"
 
 #include <QDeadlineTimer>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,25 +20,12 @@
 
 using namespace velmora;
 using namespace velmora::linux_impl;
+using namespace velmora::test;
 
 namespace {
 
 constexpr const char* kSchema = "org.mate.background";
 constexpr QRgb kPlainColour = qRgb(0x33, 0x66, 0x99);
-
-// Writes picture as a BMP at path the way the program does: a new file renamed over the old.
-QByteArray WriteBmp(const QString& path, const QImage& picture) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !picture.save(&file, "BMP") || !file.commit())
-        return {};
-    QFile written(path);
-    return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
-}
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Four coloured quarters, clockwise from the top left.
 QImage Quarters(QRgb a, QRgb b, QRgb c, QRgb d) {
@@ -51,36 +38,14 @@ QImage Quarters(QRgb a, QRgb b, QRgb c, QRgb d) {
     return picture;
 }
 
-// A key read through a GSettings object of its own, not the one the backend holds.
 QString Read(const char* key) {
-    GSettings* settings = g_settings_new(kSchema);
-    gchar* value = g_settings_get_string(settings, key);
-    const QString result = QString::fromUtf8(value);
-    g_free(value);
-    g_object_unref(settings);
-    return result;
+    return ReadKey(kSchema, key);
 }
-
 void Write(const char* key, const char* value) {
-    GSettings* settings = g_settings_new(kSchema);
-    g_settings_set_string(settings, key, value);
-    g_object_unref(settings);
-    g_settings_sync();
+    WriteKey(kSchema, key, value);
 }
-
-// What another process sees: `gsettings get` of a key, in GVariant text form.
 QString ReadInChild(const char* key) {
-    QProcess child;
-    child.start(QStringLiteral("gsettings"),
-                {QStringLiteral("get"), QString::fromLatin1(kSchema), QString::fromLatin1(key)});
-    if (!child.waitForFinished(30000) || child.exitCode() != 0)
-        return QStringLiteral("<gsettings failed: %1>")
-            .arg(QString::fromLocal8Bit(child.readAllStandardError()));
-    return QString::fromUtf8(child.readAllStandardOutput()).trimmed();
-}
-
-QString Quoted(const QString& value) {
-    return QLatin1Char('\'') + value + QLatin1Char('\'');
+    return ReadKeyInChild(kSchema, key);
 }
 
 bool Near(QRgb a, QRgb b) {
