@@ -48,7 +48,19 @@ if [ "$want_x" = 1 ]; then
     if [ "$want_wm" = 1 ]; then
         openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
         pids+=($!)
-        sleep 0.5
+        # Ready once it has announced itself on the root window; a loaded machine or a
+        # sanitizer build may take many seconds.
+        wm_announced() {
+            local check
+            check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # //p')
+            [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME >/dev/null 2>&1
+        }
+        for _ in $(seq 1200); do
+            wm_announced && break
+            kill -0 "${pids[-1]}" 2>/dev/null || break
+            sleep 0.05
+        done
+        wm_announced || { echo "run-test.sh: openbox did not start" >&2; cat "$scratch/openbox.log" >&2; exit 1; }
     fi
 else
     unset DISPLAY

@@ -48,13 +48,13 @@ void FrmVerOnXTest::shownOverMinimisedRegistrationAndRestoresIt() {
     QTimer::singleShot(0, &about, [&] {
         exposed = QTest::qWaitForWindowExposed(&about);
         // centred with its frame, which the window manager has drawn by now
-        QTRY_VERIFY_WITH_TIMEOUT(about.frameGeometry() != about.geometry(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(about.frameGeometry() != about.geometry(), 30000);
         const QPoint offset = about.frameGeometry().center() - about.screen()->geometry().center();
         QVERIFY2(offset.manhattanLength() <= 2,
                  qPrintable(QStringLiteral("off by %1,%2").arg(offset.x()).arg(offset.y())));
-        QTRY_VERIFY_WITH_TIMEOUT(!registration.windowHandle()->isExposed(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!registration.windowHandle()->isExposed(), 30000);
         registrationHidden = true;
-        QTRY_VERIFY_WITH_TIMEOUT(about.isActiveWindow(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(about.isActiveWindow(), 30000);
         active = true;
         if (byOk)
             QTest::mouseClick(about.findChild<QPushButton*>(QStringLiteral("CmdOk")),
@@ -63,13 +63,13 @@ void FrmVerOnXTest::shownOverMinimisedRegistrationAndRestoresIt() {
             QProcess::execute(QStringLiteral("xdotool"),
                               {QStringLiteral("key"), QStringLiteral("alt+F4")});
     });
-    QTimer::singleShot(10000, &about, [&] { about.done(QDialog::Rejected); });
+    QTimer::singleShot(120000, &about, [&] { about.done(QDialog::Rejected); });
     about.exec();
     QVERIFY(exposed);
     QVERIFY(registrationHidden);
     QVERIFY(active);
     QVERIFY(!about.isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(registration.windowHandle()->isExposed(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(registration.windowHandle()->isExposed(), 30000);
     QVERIFY(!(registration.windowState() & Qt::WindowMinimized));
 }
 

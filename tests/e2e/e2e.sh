@@ -48,10 +48,12 @@ fail() {
 }
 
 # wait_until <seconds> <command...>: polls the command until it succeeds or time runs out.
+# The limits are those of an idle machine; E2E_PATIENCE stretches them for sanitizer builds
+# and busy machines, where a condition only takes longer to hold.
 wait_until() {
     local limit=$1
     shift
-    local deadline=$((SECONDS + limit))
+    local deadline=$((SECONDS + limit * ${E2E_PATIENCE:-6}))
     until "$@"; do
         [ "$SECONDS" -ge "$deadline" ] && return 1
         sleep 0.1
