@@ -19,6 +19,7 @@ namespace velmora::bench {
 namespace {
 
 using linux_impl::DecodeForBox;
+using linux_impl::DecodeToFill;
 using linux_impl::ReadPictureHeader;
 using linux_impl::WriteBitmapFile;
 
@@ -148,10 +149,12 @@ int Run(const QStringList&) {
     const QString jpeg48 = dir.filePath(QStringLiteral("photo-48mp.jpg"));
     const QString bmp24 = dir.filePath(QStringLiteral("photo-24mp.bmp"));
     const QString progressive24 = dir.filePath(QStringLiteral("photo-24mp-progressive.jpg"));
+    const QString thin = dir.filePath(QStringLiteral("thin-100x20000.jpg"));
     std::printf("Making test pictures in %s ...\n", qPrintable(dir.path()));
     std::fflush(stdout);
     if (!MakeJpeg(jpeg24, 6000, 4000) || !MakeJpeg(jpeg48, 8000, 6000) ||
-        !MakeJpeg(progressive24, 6000, 4000, true) || !MakeBmp(bmp24, 6000, 4000))
+        !MakeJpeg(progressive24, 6000, 4000, true) || !MakeBmp(bmp24, 6000, 4000) ||
+        !MakeJpeg(thin, 100, 20000))
         return 1;
     std::printf("  6000x4000 JPEG %.1f MB, 8000x6000 JPEG %.1f MB, 6000x4000 BMP %.1f MB\n\n",
                 QFileInfo(jpeg24).size() / 1e6, QFileInfo(jpeg48).size() / 1e6,
@@ -209,6 +212,18 @@ int Run(const QStringList&) {
     }));
     PrintRow("preview 24 MP BMP, 145 box", bmpPreview, nullptr);
 
+    // What the root-window wallpaper decodes for one 1920x1080 monitor.
+    for (const auto& [name, source] : {std::pair{"fill 1920x1080 from 24 MP JPEG", jpeg24},
+                                       std::pair{"fill 1920x1080 from 100x20000", thin},
+                                       std::pair{"fill 1920x1080 from 24 MP BMP", bmp24}}) {
+        const ChildResult fill = check(BestOf(kRuns, [&] {
+            return RunSelf(
+                QStringLiteral("pictures"),
+                {QStringLiteral("fill"), source, QStringLiteral("1920"), QStringLiteral("1080")});
+        }));
+        PrintRow(name, fill, nullptr);
+    }
+
     return failures;
 }
 
@@ -226,6 +241,13 @@ int Child(const QStringList& args) {
             const QImage image = DecodeForBox(ReadPictureHeader(args[1]), QSize(side, side));
             ReportOpSeconds(NowSeconds() - start);
             std::printf("size %dx%d\n", image.width(), image.height());
+            return image.isNull() ? 1 : 0;
+        }
+        if (args.value(0) == QStringLiteral("fill") && args.size() == 4) {
+            const double start = NowSeconds();
+            const QImage image =
+                DecodeToFill(ReadPictureHeader(args[1]), QSize(args[2].toInt(), args[3].toInt()));
+            ReportOpSeconds(NowSeconds() - start);
             return image.isNull() ? 1 : 0;
         }
         if (args.value(0) == QStringLiteral("idle")) {

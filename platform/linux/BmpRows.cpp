@@ -35,13 +35,41 @@ BmpRows::BmpRows(PictureSource& source, const BmpLayout& layout)
                 c.lut[v] = uint8_t((v * 255 + max / 2) / max);
         }
     }
+    alpha_ = layout.masks[3] != 0 && AnyAlpha();
     plainBgrx_ = layout.bitsPerPixel == 32 && layout.masks[0] == 0x00FF0000 &&
-                 layout.masks[1] == 0x0000FF00 && layout.masks[2] == 0x000000FF &&
-                 layout.masks[3] == 0;
+                 layout.masks[1] == 0x0000FF00 && layout.masks[2] == 0x000000FF && !alpha_;
     if (layout.compression == BmpCompression::Rle8 || layout.compression == BmpCompression::Rle4) {
         raw_.resize(kRunBuffer);
         fileOffset_ = layout.dataOffset;
     }
+}
+
+// Many writers declare an alpha channel and leave it zero everywhere: such a picture is
+// meant to be opaque, as picture viewers show it, not wholly transparent (black).
+bool BmpRows::AnyAlpha() {
+    const uint32_t mask = layout_.masks[3];
+    const int bytesPerPixel = layout_.bitsPerPixel / 8;
+    const int64_t rowBytes = int64_t(layout_.width) * bytesPerPixel;
+    const int64_t stride = layout_.stride;
+    const int chunkRows = int(std::clamp<int64_t>(kReadChunk / stride, 1, layout_.height));
+    raw_.resize(size_t(stride * chunkRows));
+    for (int first = 0; first < layout_.height; first += chunkRows) {
+        const int rows = std::min(chunkRows, layout_.height - first);
+        const int64_t want = stride * (rows - 1) + rowBytes;
+        if (source_.readAt(layout_.dataOffset + int64_t(first) * stride, raw_.data(), want) != want)
+            throw PlatformError(Err::InvalidPicture);
+        for (int r = 0; r < rows; ++r) {
+            const uint8_t* p = raw_.data() + r * stride;
+            for (int64_t i = 0; i < rowBytes; i += bytesPerPixel) {
+                uint32_t pixel = 0;
+                for (int k = 0; k < bytesPerPixel; ++k)
+                    pixel |= uint32_t(p[i + k]) << (8 * k);
+                if (pixel & mask)
+                    return true;
+            }
+        }
+    }
+    return false;
 }
 
 void BmpRows::read(int first, int count, uint8_t* out, int64_t outStride) {
@@ -108,7 +136,7 @@ void BmpRows::convert(const uint8_t* raw, uint8_t* bgr) const {
         return;
     }
     const bool sixteen = layout_.bitsPerPixel == 16;
-    const bool alpha = channels_[3].mask != 0;
+    const bool alpha = alpha_;
     for (int x = 0; x < width; ++x) {
         const uint32_t pixel = sixteen ? uint32_t(raw[2 * x] | (raw[2 * x + 1] << 8))
                                        : uint32_t(raw[4 * x]) | (uint32_t(raw[4 * x + 1]) << 8) |

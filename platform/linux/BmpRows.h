@@ -12,7 +12,8 @@ class PictureSource;
 
 // Turns the stored rows of a bitmap into rows of blue, green, red bytes. Stored row 0 is
 // the first row in the file: the bottom row, or the top one of a top-down bitmap.
-// Transparent pixels are composed onto black, as are pixels a run-length encoding skips.
+// Transparent pixels are composed onto black, as are pixels a run-length encoding skips; an
+// alpha channel that is zero in every pixel counts as no alpha at all.
 class BmpRows {
   public:
     BmpRows(PictureSource& source, const BmpLayout& layout);
@@ -31,6 +32,7 @@ class BmpRows {
         uint8_t value(uint32_t pixel) const;
     };
 
+    bool AnyAlpha();
     void convert(const uint8_t* raw, uint8_t* bgr) const;
     void decodeRunRow(uint8_t* bgr);
     int nextByte();
@@ -39,6 +41,7 @@ class BmpRows {
     PictureSource& source_;
     const BmpLayout& layout_;
     Channel channels_[4];
+    bool alpha_ = false;
     bool plainBgrx_ = false;
     std::vector<uint8_t> raw_;
 

@@ -178,7 +178,161 @@ QImage PreviewFromBmp(PictureSource& source, const QSize& box, QSize& natural) {
     return image;
 }
 
+// Averages the rows of one region of a picture, handed over one by one in either order,
+// into an image no larger than the region.
+class RegionShrinker {
+  public:
+    RegionShrinker(const QRect& region, const QSize& out)
+        : region_(region), image_(out, QImage::Format_RGB32), sums_(size_t(out.width()) * 3) {
+        if (image_.isNull())
+            throw PlatformError(Err::OutOfMemory);
+        spanStart_.resize(size_t(out.width()) + 1);
+        for (int x = 0; x <= out.width(); ++x)
+            spanStart_[size_t(x)] = region.left() + int(int64_t(x) * region.width() / out.width());
+    }
+
+    // bgr: a whole row of the picture, picture row y, which lies inside the region.
+    void add(int y, const uint8_t* bgr) {
+        const int row = int(int64_t(y - region_.top()) * image_.height() / region_.height());
+        if (row != row_) {
+            flush();
+            row_ = row;
+        }
+        for (int x = 0; x < image_.width(); ++x) {
+            uint64_t* sum = sums_.data() + 3 * x;
+            for (int c = 3 * spanStart_[size_t(x)]; c < 3 * spanStart_[size_t(x) + 1]; c += 3) {
+                sum[0] += bgr[c];
+                sum[1] += bgr[c + 1];
+                sum[2] += bgr[c + 2];
+            }
+        }
+        ++rows_;
+    }
+
+    QImage take() {
+        flush();
+        return std::move(image_);
+    }
+
+  private:
+    void flush() {
+        if (rows_ == 0)
+            return;
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(row_));
+        for (int x = 0; x < image_.width(); ++x) {
+            const uint64_t n =
+                uint64_t(spanStart_[size_t(x) + 1] - spanStart_[size_t(x)]) * uint64_t(rows_);
+            const uint64_t* sum = sums_.data() + 3 * x;
+            line[x] = qRgb(int((sum[2] + n / 2) / n), int((sum[1] + n / 2) / n),
+                           int((sum[0] + n / 2) / n));
+        }
+        std::fill(sums_.begin(), sums_.end(), 0);
+        rows_ = 0;
+    }
+
+    QRect region_;
+    QImage image_;
+    std::vector<uint64_t> sums_; // blue, green, red of each output pixel of the row
+    std::vector<int> spanStart_;
+    int row_ = -1;
+    int rows_ = 0;
+};
+
+// Neither side larger than the region's: what is smaller than the area is scaled up later.
+QSize ShrunkSize(const QRect& region, const QSize& area) {
+    return QSize(std::min(region.width(), area.width()), std::min(region.height(), area.height()));
+}
+
+QRect RegionOf(const QSize& natural, const QSize& area) {
+    if (natural.isEmpty() || area.isEmpty())
+        throw PlatformError(Err::InvalidPicture);
+    return FillRegion(natural, area);
+}
+
+QImage FillFromBmp(PictureSource& source, const QSize& area) {
+    const BmpLayout layout = ReadBmpLayout(source);
+    const QRect region = RegionOf(QSize(layout.width, layout.height), area);
+    RegionShrinker shrinker(region, ShrunkSize(region, area));
+    BmpRows rows(source, layout);
+    std::vector<uint8_t> row(size_t(layout.width) * 3);
+    // Stored order, so that run-length encoded files, which decode only forwards, work too.
+    const int last = layout.height - 1;
+    const int first = layout.topDown ? region.top() : last - region.bottom();
+    for (int stored = first; stored < first + region.height(); ++stored) {
+        rows.read(stored, 1, row.data(), 0);
+        shrinker.add(layout.topDown ? stored : last - stored, row.data());
+    }
+    return shrinker.take();
+}
+
+// region of a picture of natural size, in the pixels of the same picture at size scaled.
+QRect ScaleRegion(const QRect& region, const QSize& natural, const QSize& scaled) {
+    auto at = [](int64_t v, int64_t to, int64_t from) { return v * to / from; };
+    auto upTo = [](int64_t v, int64_t to, int64_t from) { return (v * to + from - 1) / from; };
+    const int left = int(at(region.left(), scaled.width(), natural.width()));
+    const int top = int(at(region.top(), scaled.height(), natural.height()));
+    const int right = int(std::clamp<int64_t>(
+        upTo(region.left() + int64_t(region.width()), scaled.width(), natural.width()), left + 1,
+        scaled.width()));
+    const int bottom = int(std::clamp<int64_t>(
+        upTo(region.top() + int64_t(region.height()), scaled.height(), natural.height()), top + 1,
+        scaled.height()));
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+QImage FillFromJpeg(PictureSource& source, const QSize& area) {
+    JpegDecoder decoder(source);
+    const QSize natural = decoder.size();
+    const QRect region = RegionOf(natural, area);
+    const QSize wanted = ShrunkSize(region, area);
+    // The smallest scale at which libjpeg still gives every pixel the area needs.
+    int eighths = 1;
+    QRect scaled;
+    for (; eighths <= 8; ++eighths) {
+        scaled = eighths == 8 ? region : ScaleRegion(region, natural, decoder.scaledSize(eighths));
+        if (scaled.width() >= wanted.width() && scaled.height() >= wanted.height())
+            break;
+    }
+    decoder.start(std::min(eighths, 8), JpegDecoder::Pixels::Bgr);
+    if (!QRect(QPoint(0, 0), decoder.outputSize()).contains(scaled))
+        throw PlatformError(Err::InvalidPicture);
+    RegionShrinker shrinker(scaled, ShrunkSize(scaled, area));
+    std::vector<uint8_t> row(size_t(decoder.outputSize().width()) * 3);
+    uint8_t* rowPointer = row.data();
+    for (int y = 0; y <= scaled.bottom(); ++y) {
+        if (decoder.read(&rowPointer, 1) != 1)
+            throw PlatformError(Err::InvalidPicture);
+        if (y >= scaled.top())
+            shrinker.add(y, row.data());
+    }
+    return shrinker.take();
+}
+
 } // namespace
+
+QRect FillRegion(const QSize& natural, const QSize& area) {
+    const int64_t w = natural.width(), h = natural.height();
+    const int64_t aw = std::max(1, area.width()), ah = std::max(1, area.height());
+    QSize part;
+    if (w * ah >= h * aw) // wider than the area: its full height, the sides cut off
+        part = QSize(int(std::clamp<int64_t>((h * aw * 2 + ah) / (2 * ah), 1, w)), int(h));
+    else
+        part = QSize(int(w), int(std::clamp<int64_t>((w * ah * 2 + aw) / (2 * aw), 1, h)));
+    return QRect(QPoint(int(w - part.width()) / 2, int(h - part.height()) / 2), part);
+}
+
+QImage DecodeToFill(const PictureInfo& picture, const QSize& area) {
+    PictureSource source(picture.path);
+    QImage image = DetectKind(source) == PictureKind::Bmp ? FillFromBmp(source, area)
+                                                          : FillFromJpeg(source, area);
+    if (image.size() != area)
+        image = image.scaled(area, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (image.format() != QImage::Format_RGB32)
+        image = image.convertToFormat(QImage::Format_RGB32);
+    if (image.isNull()) // Qt returns no image where it could not allocate one
+        throw PlatformError(Err::OutOfMemory);
+    return image;
+}
 
 QSize FitIntoBox(const QSize& natural, const QSize& box) {
     const int64_t w = std::max(1, natural.width());

@@ -2,6 +2,8 @@
 
 #include "Platform.h"
 
+#include <QRect>
+
 namespace velmora::linux_impl {
 
 // Reads and checks only the header: BMP or JPEG by content (481 otherwise), natural size,
@@ -16,6 +18,15 @@ void WriteBitmapFile(const PictureInfo& picture, const QString& bmpPath);
 // what that size needs. The result has the picture's proportions and fills the box in one
 // direction exactly.
 QImage DecodeForBox(const PictureInfo& picture, const QSize& box);
+
+// The picture filling an area of the given size as a wallpaper does: its middle part with
+// the area's proportions, scaled to exactly that size, in QImage::Format_RGB32. Only that
+// part is decoded, a row at a time, so memory follows the area, whatever the picture.
+QImage DecodeToFill(const PictureInfo& picture, const QSize& area);
+
+// The middle part of a natural-size picture that has the proportions of area, at least one
+// pixel each way.
+QRect FillRegion(const QSize& natural, const QSize& area);
 
 // The size of a natural-size picture scaled to fit box, keeping its proportions.
 QSize FitIntoBox(const QSize& natural, const QSize& box);

@@ -28,6 +28,7 @@ std::unique_ptr<DesktopWallpaper> CreateDesktopWallpaper(DesktopKind kind) {
     case DesktopKind::Plasma:
         return std::make_unique<PlasmaWallpaper>();
     case DesktopKind::Xfce:
+        RequireXfceDesktop();
         return std::make_unique<XfceWallpaper>();
     case DesktopKind::Lxde:
         return std::make_unique<PcmanfmWallpaper>(QStringLiteral("pcmanfm"));

@@ -1,12 +1,36 @@
 #include "GSettingsKeys.h"
 
 #include "PlatformError.h"
+#include "SessionBus.h"
 
 #include <QFile>
 
 #include <gio/gio.h>
+// Only to tell which store GSettings writes to.
+#define G_SETTINGS_ENABLE_BACKEND
+#include <gio/gsettingsbackend.h>
 
 namespace velmora::linux_impl {
+
+namespace {
+
+// GLib falls back to a store in memory (dconf missing, GSETTINGS_BACKEND=memory) that keeps
+// changes from everyone else; dconf hands every change to its service over the session bus.
+void RequireWorkingStore(const QString& desktop) {
+    GSettingsBackend* backend = g_settings_backend_get_default();
+    const QByteArray type = G_OBJECT_TYPE_NAME(backend);
+    g_object_unref(backend);
+    if (type == "GMemorySettingsBackend" || type == "GNullSettingsBackend")
+        throw PlatformError(Err::NotSupported,
+                            QStringLiteral("%1 の設定がどこにも保存されない状態 (GSettings の"
+                                           "保存先がありません) のため、壁紙を設定しても"
+                                           "表示されません。")
+                                .arg(desktop));
+    if (type.contains("DConf"))
+        RequireSessionBus(desktop);
+}
+
+} // namespace
 
 GSettingsKeys::GSettingsKeys(const char* schema, const QString& desktop) {
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
@@ -18,6 +42,12 @@ GSettingsKeys::GSettingsKeys(const char* schema, const QString& desktop) {
                             QStringLiteral("%1 の壁紙の設定 (%2) が見つからないため、"
                                            "壁紙を設定できません。")
                                 .arg(desktop, QString::fromLatin1(schema)));
+    try {
+        RequireWorkingStore(desktop);
+    } catch (...) {
+        g_settings_schema_unref(found);
+        throw;
+    }
     settings_ = g_settings_new_full(found, nullptr, nullptr);
     g_settings_schema_unref(found);
 }

@@ -11,7 +11,8 @@ namespace velmora::linux_impl {
 class GSettingsKeys {
   public:
     // desktop names the desktop in messages. Throws PlatformError(NotSupported) when the
-    // schema is not installed.
+    // schema is not installed, or when changes would be neither stored nor seen: GSettings
+    // keeps them in memory only, or dconf has no session bus to reach its service.
     GSettingsKeys(const char* schema, const QString& desktop);
     ~GSettingsKeys();
     GSettingsKeys(const GSettingsKeys&) = delete;

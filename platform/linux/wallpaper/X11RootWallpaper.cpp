@@ -1,6 +1,5 @@
 #include "X11RootWallpaper.h"
 
-#include "FillPicture.h"
 #include "PictureFiles.h"
 #include "PlatformError.h"
 
@@ -15,7 +14,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -25,19 +23,6 @@ namespace velmora::linux_impl {
 namespace {
 
 constexpr int kBandRows = 64;
-
-// The picture decoded just large enough to cover each of the areas: a photo of any size
-// costs no more memory than the largest monitor needs.
-QImage ReadCovering(const QString& path, const QList<QRect>& areas) {
-    const PictureInfo picture = ReadPictureHeader(path);
-    double scale = 0;
-    for (const QRect& area : areas)
-        scale = std::max({scale, double(area.width()) / picture.size.width(),
-                          double(area.height()) / picture.size.height()});
-    const QSize cover(int(std::ceil(picture.size.width() * scale)),
-                      int(std::ceil(picture.size.height() * scale)));
-    return DecodeForBox(picture, cover);
-}
 
 // The monitors of the screen (RandR 1.5), each of which shows the whole picture; the whole
 // screen as one where the server knows no monitors.
@@ -187,8 +172,9 @@ X11RootWallpaper::X11RootWallpaper(QString displayName) : displayName_(std::move
 void X11RootWallpaper::Set(const QString& bmpPath, int /*flags*/) {
     // X keeps no stored wallpaper setting: the root background lasts as long as the server,
     // so a session-only change and a stored one are the same thing here.
-    if (!bmpPath.isEmpty())
-        ReadPictureHeader(bmpPath); // a missing or broken file fails before any X work
+    // A missing or broken file fails before any X work.
+    const std::optional<PictureInfo> picture =
+        bmpPath.isEmpty() ? std::nullopt : std::optional(ReadPictureHeader(bmpPath));
 
     // A connection of our own, so that its pixmap can be left to the server at its close
     // without leaving anything else of this program behind.
@@ -201,8 +187,7 @@ void X11RootWallpaper::Set(const QString& bmpPath, int /*flags*/) {
     const int depth = DefaultDepth(dpy, screen);
     const QSize size(DisplayWidth(dpy, screen), DisplayHeight(dpy, screen));
     const QList<QRect> monitors = MonitorsOf(dpy, root, size);
-    const QImage picture = bmpPath.isEmpty() ? QImage() : ReadCovering(bmpPath, monitors);
-    if (!picture.isNull() && visual->c_class != TrueColor)
+    if (picture && visual->c_class != TrueColor)
         throw PlatformError(Err::NotSupported,
                             QStringLiteral("この画面の色の形式では壁紙を表示できません。"));
 
@@ -214,9 +199,11 @@ void X11RootWallpaper::Set(const QString& bmpPath, int /*flags*/) {
     // lies between monitors of different sizes.
     XSetForeground(dpy, gc, BlackPixel(dpy, screen));
     XFillRectangle(dpy, pixmap, gc, 0, 0, unsigned(size.width()), unsigned(size.height()));
-    if (!picture.isNull()) {
+    if (picture) {
+        // Each monitor's part is decoded at that monitor's size and drawn before the next:
+        // a thin or huge picture costs no more than the monitor it fills.
         for (const QRect& monitor : monitors)
-            PutPicture(dpy, pixmap, gc, visual, depth, FillPicture(picture, monitor.size()),
+            PutPicture(dpy, pixmap, gc, visual, depth, DecodeToFill(*picture, monitor.size()),
                        monitor.topLeft());
     }
     XFreeGC(dpy, gc);

@@ -5,11 +5,17 @@
 #include "Platform.h"
 #include "PlatformError.h"
 #include "RunCommand.h"
+#include "SessionBus.h"
 #include "Xfconf.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmora::linux_impl {
 
@@ -56,7 +62,37 @@ QList<XfceBackdrop> Backdrops() {
     return backdrops;
 }
 
+// Whether a program of this user with this name runs, for sessions without an X server
+// to show its window.
+bool OwnProcessRuns(const QByteArray& name) {
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        entry.toInt(&number);
+        if (!number)
+            continue;
+        struct stat info {};
+        const QByteArray dir = QByteArrayLiteral("/proc/") + entry.toLatin1();
+        if (::stat(dir.constData(), &info) != 0 || info.st_uid != ::getuid())
+            continue;
+        QFile comm(QString::fromLatin1(dir + "/comm"));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+void RequireXfceDesktop() {
+    RequireSessionBus(QStringLiteral("Xfce"), "org.xfce.Xfconf");
+    const std::optional<bool> window = HasDesktopWindowOf(QStringLiteral("xfdesktop"));
+    if (window == true || (!window && OwnProcessRuns("xfdesktop")))
+        return;
+    throw PlatformError(Err::NotSupported,
+                        QStringLiteral("Xfce のデスクトップ (xfdesktop) が動いていないため、"
+                                       "壁紙を設定しても表示されません。"));
+}
 
 QStringList XfceMonitorNames() {
     QStringList names;

@@ -21,6 +21,10 @@ class XfceWallpaper : public DesktopWallpaper {
     QHash<QString, int> stylesBeforeRemoval_; // backdrop → its arrangement before a removal
 };
 
+// Throws PlatformError(NotSupported) when settings would reach nobody: no xfconfd on the
+// session bus to store them, or no xfdesktop running to draw them.
+void RequireXfceDesktop();
+
 // The monitor names xfdesktop uses for this session's screens ("monitor" + RandR output).
 QStringList XfceMonitorNames();
 

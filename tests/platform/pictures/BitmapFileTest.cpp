@@ -19,6 +19,8 @@
 
 using namespace velmora;
 using namespace velmora::test;
+using linux_impl::DecodeForBox;
+using linux_impl::DecodeToFill;
 using linux_impl::ReadPictureHeader;
 using linux_impl::WriteBitmapFile;
 
@@ -194,6 +196,14 @@ class BitmapFileTest : public QObject {
         b.compression = 6; // alpha bit fields after a plain header
         QTest::newRow("alpha bit fields") << b.build() << onBlack;
 
+        // Alpha declared but zero in every pixel: meant to be opaque, as viewers show it.
+        b.pixels = Bytes({50, 100, 200, 0, 50, 100, 200, 0, 50, 100, 200, 0});
+        const QImage opaque = Pixels(3, 1, QList<QRgb>(3, qRgb(200, 100, 50)));
+        QTest::newRow("alpha bit fields all zero") << b.build() << opaque;
+        b.headerSize = 124;
+        b.compression = 3;
+        QTest::newRow("V5 alpha all zero") << b.build() << opaque;
+
         // RLE8: runs, a literal run, a move up and right, end of bitmap.
         b = BmpBuilder();
         b.width = 6;
@@ -240,8 +250,12 @@ class BitmapFileTest : public QObject {
         QFETCH(QImage, expected);
         const QString source = path(QStringLiteral("format.bmp"));
         WriteBytes(source, bytes);
-        QCOMPARE(ReadPictureHeader(source).size, expected.size());
+        const PictureInfo info = ReadPictureHeader(source);
+        QCOMPARE(info.size, expected.size());
         QCOMPARE(convert(source), expected);
+        // At its own size the preview and the wallpaper's decoding are the picture itself.
+        QCOMPARE(DecodeForBox(info, expected.size()), expected);
+        QCOMPARE(DecodeToFill(info, expected.size()), expected);
     }
 
     void jpegsMatchTheirDecoding() {

@@ -1,18 +1,23 @@
 #include "wallpaper/GnomeWallpaper.h"
+#include "LinuxPlatform.h"
 #include "Platform.h"
 #include "PlatformError.h"
 #include "SettingsTestSupport.h"
 #include "wallpaper/AlternateFile.h"
 #include "wallpaper/DesktopWallpaper.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
 #include <gio/gio.h>
 #include <sys/stat.h>
+
+#include <cstdio>
 
 using namespace velmora;
 using namespace velmora::linux_impl;
@@ -21,6 +26,22 @@ using namespace velmora::test;
 namespace {
 
 constexpr const char* kSchema = "org.gnome.desktop.background";
+constexpr const char* kStepsArgument = "--steps-through-platform";
+
+// The child of nothingStoredIsReported: a step, a removal and two more steps through the
+// platform as the changer makes them, on GNOME; prints each error as number:description.
+int StepsThroughPlatform(const QString& path) {
+    qputenv("XDG_CURRENT_DESKTOP", "GNOME");
+    LinuxPlatform platform;
+    for (const QString& step : {path, QString(), path, path}) {
+        try {
+            platform.SetDeskWallpaper(step, 0);
+        } catch (const PlatformError& e) {
+            std::printf("%d:%s\n", e.Number, e.Description.toUtf8().constData());
+        }
+    }
+    return 0;
+}
 
 QString Read(const char* key) {
     return ReadKey(kSchema, key);
@@ -135,6 +156,55 @@ class GnomeWallpaperTest : public QObject {
         QCOMPARE(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
+    // Without a working store (no session bus, one that cannot be reached, GSettings kept
+    // in memory) nothing would be stored or shown: the first step says so, once per run.
+    void nothingStoredIsReported() {
+        QVERIFY(!WriteBmp(path_, Qt::red).isEmpty());
+        QTemporaryDir runtime; // no bus socket in it
+        QVERIFY(runtime.isValid());
+        const struct {
+            const char* name;
+            const char* variable;
+            QString value; // empty: the variable is removed
+            const char* mentions;
+        } cases[] = {
+            {"no bus", "DBUS_SESSION_BUS_ADDRESS", QString(), "D-Bus"},
+            {"unreachable bus", "DBUS_SESSION_BUS_ADDRESS",
+             QStringLiteral("unix:path=") + runtime.filePath(QStringLiteral("gone")), "D-Bus"},
+            {"settings in memory", "GSETTINGS_BACKEND", QStringLiteral("memory"), "GSettings"},
+            {"working session", "XDG_RUNTIME_DIR", qEnvironmentVariable("XDG_RUNTIME_DIR"),
+             nullptr},
+        };
+        for (const auto& c : cases) {
+            const QString before = Read("picture-uri");
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+            if (c.value.isEmpty())
+                environment.remove(QString::fromLatin1(c.variable));
+            else
+                environment.insert(QString::fromLatin1(c.variable), c.value);
+            QProcess child;
+            child.setProcessEnvironment(environment);
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QString::fromLatin1(kStepsArgument), path_});
+            QVERIFY(child.waitForFinished(60000));
+            QCOMPARE(child.exitCode(), 0);
+            const QStringList errors =
+                QString::fromUtf8(child.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+            if (!c.mentions) {
+                QVERIFY2(errors.isEmpty(), qPrintable(errors.join(u' ')));
+                QVERIFY(Read("picture-uri") != before);
+                continue;
+            }
+            QVERIFY2(errors.size() == 1, qPrintable(c.name + (u' ' + errors.join(u' '))));
+            QVERIFY2(errors[0].startsWith(QStringLiteral("445:")) &&
+                         errors[0].contains(QStringLiteral("GNOME")) &&
+                         errors[0].contains(QString::fromLatin1(c.mentions)),
+                     qPrintable(errors[0]));
+            QCOMPARE(Read("picture-uri"), before);
+        }
+    }
+
     // At the end the stored setting names the program's own bitmap, whichever name the
     // last step used.
     void storeNamesProgramBitmap() {
@@ -212,5 +282,11 @@ class GnomeWallpaperTest : public QObject {
     bool hasDark_ = false;
 };
 
-QTEST_GUILESS_MAIN(GnomeWallpaperTest)
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], kStepsArgument) == 0)
+        return StepsThroughPlatform(QString::fromLocal8Bit(argv[2]));
+    GnomeWallpaperTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "GnomeWallpaperTest.moc"

@@ -65,6 +65,23 @@ QImage WideStripes() {
     return picture;
 }
 
+// A picture of the given size, red before band and blue after it along its long side,
+// green inside band: only the green middle can fill the screen.
+QImage ThinWithGreenMiddle(const QSize& size, int bandStart, int bandEnd) {
+    QImage picture(size, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    const bool tall = size.height() > size.width();
+    const auto part = [&](int from, int to) {
+        return tall ? QRect(0, from, size.width(), to - from)
+                    : QRect(from, 0, to - from, size.height());
+    };
+    const int length = tall ? size.height() : size.width();
+    painter.fillRect(part(0, bandStart), Qt::red);
+    painter.fillRect(part(bandStart, bandEnd), Qt::green);
+    painter.fillRect(part(bandEnd, length), Qt::blue);
+    return picture;
+}
+
 QImage Solid(const QColor& colour) {
     QImage picture(64, 48, QImage::Format_RGB32);
     picture.fill(colour);
@@ -130,6 +147,32 @@ class X11RootWallpaperTest : public QObject {
         CheckPixel(root, 512, 762, qRgb(0, 255, 0));
         CheckPixel(root, 960, 700, qRgb(0, 0, 255));
         CheckPublished();
+    }
+
+    // Pictures far thinner than the screen: only their middle is shown, filling the screen,
+    // without scaling the whole picture up first (a black screen or gigabytes before).
+    void thinPicturesShowTheirMiddle() {
+        const QString jpeg = dir_.filePath(QStringLiteral("thin.jpg"));
+        QVERIFY(ThinWithGreenMiddle(QSize(100, 20000), 9952, 10048).save(jpeg, "JPG", 95));
+        const struct {
+            QString path;
+            QImage picture;
+        } cases[] = {
+            {jpeg, {}},
+            {path_, ThinWithGreenMiddle(QSize(1, 65500), 32700, 32800)},
+            {path_, ThinWithGreenMiddle(QSize(65500, 1), 32700, 32800)},
+        };
+        for (const auto& c : cases) {
+            if (!c.picture.isNull())
+                WriteBmp(path_, c.picture);
+            WriteBmp(dir_.filePath(QStringLiteral("before.BMP")), Solid(Qt::magenta));
+            X11RootWallpaper().Set(dir_.filePath(QStringLiteral("before.BMP")), 0);
+            X11RootWallpaper().Set(c.path, 0);
+            const QImage root = GrabRoot();
+            for (const QPoint p : {QPoint(0, 0), QPoint(512, 384), QPoint(1023, 767)})
+                CheckPixel(root, p.x(), p.y(), qRgb(0, 255, 0));
+            CheckPublished();
+        }
     }
 
     // The program always writes the same file name: a new picture under it must show, and

@@ -1,7 +1,9 @@
 #include "wallpaper/XfceWallpaper.h"
+#include "LinuxPlatform.h"
 #include "Platform.h"
 #include "PlatformError.h"
 #include "wallpaper/AlternateFile.h"
+#include "wallpaper/DesktopWallpaper.h"
 #include "wallpaper/DesktopWindow.h"
 #include "wallpaper/Xfconf.h"
 
@@ -117,6 +119,22 @@ QList<XfceBackdrop> Backdrops() {
     return BackdropsOfListing(Xfconf({QStringLiteral("-l"), QStringLiteral("-v")}));
 }
 
+// The errors of a step, a removal and two more steps made through the platform as the
+// changer makes them, in a session that claims to be XFCE.
+QStringList ErrorsOfSteps(const QString& path) {
+    qputenv("XDG_CURRENT_DESKTOP", "XFCE");
+    LinuxPlatform platform;
+    QStringList errors;
+    for (const QString& step : {path, QString(), path, path}) {
+        try {
+            platform.SetDeskWallpaper(step, 0);
+        } catch (const PlatformError& e) {
+            errors << QString::number(e.Number) + u':' + e.Description;
+        }
+    }
+    return errors;
+}
+
 } // namespace
 
 class XfceWallpaperTest : public QObject {
@@ -162,6 +180,33 @@ class XfceWallpaperTest : public QObject {
         QCOMPARE(UsualBackdrops({QStringLiteral("monitor0")}, 0).size(), 1);
     }
 
+    // Settings nobody draws (no xfdesktop yet) or nobody stores (no session bus for
+    // xfconfd) are not written in silence: the first step says why, once per run.
+    void unseenStepsAreReported() {
+        if (QStandardPaths::findExecutable(QStringLiteral("xfconf-query")).isEmpty())
+            QSKIP("xfconf-query is not installed (Debian package xfconf)");
+        QVERIFY(!HasDesktopWindowOf(QStringLiteral("xfdesktop")).value_or(true));
+        WriteBmp(path_, Quarters(Qt::red, Qt::green, Qt::blue, Qt::white));
+        const QByteArray before = Xfconf({QStringLiteral("-l"), QStringLiteral("-v")});
+        QStringList errors = ErrorsOfSteps(path_);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].startsWith(QStringLiteral("445:")) &&
+                     errors[0].contains(QStringLiteral("xfdesktop")),
+                 qPrintable(errors[0]));
+
+        const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("DBUS_SESSION_BUS_ADDRESS",
+                QFile::encodeName(QStringLiteral("unix:path=") +
+                                  dir_.filePath(QStringLiteral("no-bus"))));
+        errors = ErrorsOfSteps(path_);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors[0].startsWith(QStringLiteral("445:")) &&
+                     errors[0].contains(QStringLiteral("D-Bus")),
+                 qPrintable(errors[0]));
+        QCOMPARE(Xfconf({QStringLiteral("-l"), QStringLiteral("-v")}), before);
+    }
+
     // With no backdrop in the channel (a new user), the usual ones are created, under the
     // names xfdesktop itself uses: a desktop started afterwards shows the picture.
     void createsBackdropsWhenNoneExist() {
@@ -204,6 +249,7 @@ class XfceWallpaperTest : public QObject {
     void stepsShowOnScreen() {
         if (!DesktopRuns())
             QSKIP("xfdesktop is not running (see createsBackdropsWhenNoneExist)");
+        QVERIFY(dynamic_cast<XfceWallpaper*>(CreateDesktopWallpaper(DesktopKind::Xfce).get()));
         WriteBmp(path_, Quarters(Qt::yellow, Qt::cyan, Qt::magenta, Qt::black));
         wallpaper_.Set(path_, 0);
         QString differs = WaitForScreen(
