@@ -57,7 +57,7 @@ package: deps-package
 # Installs the package on this machine, uses it as a normal user, and removes it: needs root
 # (as in CI); otherwise it says so and skips.
 test-package: deps package
-	tests/package/package-test.sh build-package/velmora_$(VERSION)_amd64.deb
+	tests/package/package-test.sh build-package/velmora_$(VERSION)_amd64.deb build-package
 
 test-asan: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF
