@@ -48,6 +48,7 @@ package: deps-package
 	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
 	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
 		-DVELMORA_SYSTEM_INSTALL=ON -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF \
+		-DCMAKE_SKIP_INSTALL_RPATH=ON \
 		-DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
 		-DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
 	cmake --build build-package -j$(JOBS)
