@@ -1,30 +1,64 @@
+# SPDX-License-Identifier: MIT
 # Two entry points on a fresh Debian 12 machine:
-#   make run    installs what is missing, builds into build/ and starts build/velmora
-#   make test   installs what is missing, builds and runs every test, then again with
-#               AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/), then each
-#               fuzz target for a minute (build-fuzz/)
+#   make run    installs what running needs, builds the program into build/ and starts
+#               build/velmora
+#   make test   installs what the tests need, builds and runs every test, builds the Debian
+#               package and checks it installed, then the tests again with AddressSanitizer
+#               and UndefinedBehaviorSanitizer (build-asan/), then each fuzz target for a
+#               minute (build-fuzz/)
 JOBS ?= 2
+VERSION := $(shell sed -n 's/^project.Velmora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= 10000000
 STRESS_KILLS ?= 1000
 
-.PHONY: deps build build-fuzz run test test-plain test-asan test-fuzz fuzz stress bench clean
+.PHONY: deps deps-run deps-package configure build build-all build-fuzz run test test-plain \
+	package test-package test-asan test-fuzz fuzz stress bench clean
+
+deps-run:
+	@scripts/install-deps.sh run
+
+deps-package:
+	@scripts/install-deps.sh package
 
 deps:
-	@scripts/install-deps.sh
+	@scripts/install-deps.sh test
 
-build: deps
+configure:
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# The program alone: the tests and the benchmark are built by the targets that run them.
+build: deps-run configure
+	cmake --build build -j$(JOBS) --target velmora
+
+build-all: deps configure
 	cmake --build build -j$(JOBS)
 
 run: build
 	./build/velmora
 
-test: test-plain test-asan test-fuzz
+test: test-plain test-package test-asan test-fuzz
 
-test-plain: build
+test-plain: build-all
 	ctest --test-dir build --output-on-failure -j$(JOBS)
+
+# The Debian package, built as Debian builds its own (hardening flags from dpkg-buildflags).
+package: deps-package
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+		-DVELMORA_SYSTEM_INSTALL=ON -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF \
+		-DCMAKE_SKIP_INSTALL_RPATH=ON \
+		-DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build build-package -j$(JOBS)
+	cd build-package && cpack -G DEB
+	@echo "Package: build-package/velmora_$(VERSION)_amd64.deb"
+
+# Installs the package on this machine, uses it as a normal user, and removes it: needs root
+# (as in CI); otherwise it says so and skips.
+test-package: deps package
+	tests/package/package-test.sh build-package/velmora_$(VERSION)_amd64.deb build-package
 
 test-asan: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF
@@ -53,11 +87,18 @@ fuzz: build-fuzz
 	tests/fuzz/run-fuzzers.sh build-fuzz -runs=$(FUZZ_RUNS)
 
 # Kills at random moments during registrations and removals.
-stress: build
+stress: build-all
 	VELMORA_STRESS_KILLS=$(STRESS_KILLS) ctest --test-dir build -R KillStress --output-on-failure
 
-bench: build
+bench: deps configure
+	cmake --build build -j$(JOBS) --target velmora-bench
 	./build/bench/velmora-bench
 
+# The list, the bitmap and Pic/ that make run keeps beside build/velmora are the user's own
+# and stay; everything else built goes.
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build-asan build-fuzz build-package
+	if [ -d build ]; then \
+		find build -mindepth 1 -maxdepth 1 ! -name Kabegamilist.def ! -name Kabegamilist.def.bak \
+			! -name 'Mosswick壁紙.BMP' ! -name Pic -exec rm -rf {} +; \
+	fi

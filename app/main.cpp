@@ -1,4 +1,5 @@
 #include "ApplicationSetup.h"
+#include "CommandLine.h"
 #include "LinuxPlatform.h"
 #include "frmChangeKabegami.h"
 #include "mdlKabegami.h"
@@ -6,6 +7,10 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> status = velmora::AnswerCommandLine(argc, argv))
+        return *status;
+    if (!velmora::HasDisplay())
+        return 1;
     velmora::PrepareApplicationPlatform();
     QApplication app(argc, argv);
     velmora::LinuxPlatform platform;

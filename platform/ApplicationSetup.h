@@ -6,4 +6,8 @@ namespace velmora {
 // made. Must be called first in main.
 void PrepareApplicationPlatform();
 
+// False, after saying so on stderr, when there is no display to open windows on and no Qt
+// platform was chosen: better than Qt's abort.
+bool HasDisplay();
+
 } // namespace velmora

@@ -1,18 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Velmora needs to build, run and test, when they are missing.
-# Uses sudo when not run as root.
+# Installs the Debian packages Velmora needs, when they are missing. Uses sudo when not run
+# as root.
+#   install-deps.sh run       to build and run the program (make run)
+#   install-deps.sh package   and to build the Debian package (make package)
+#   install-deps.sh test      and everything the tests and the benchmark use (make test)
 set -eu
-packages=(
-    # build
+set_name=${1:-test}
+run=(
     g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libglib2.0-dev
-    libjpeg62-turbo-dev libx11-dev
-    # run: Japanese fonts for the user interface
+    libjpeg62-turbo-dev libx11-dev libxrandr-dev
+    # Japanese fonts for the user interface
     fonts-ipafont-gothic fonts-ipafont-mincho
-    # tests: an X server, a window manager, D-Bus, GSettings with dconf, screen readers
-    xvfb x11-apps x11-utils openbox dbus dbus-x11 dconf-gsettings-backend dconf-cli
+)
+package=(
+    # CPack finds the program with file and its library packages with dpkg-shlibdeps
+    dpkg-dev file
+)
+test=(
+    # an X server, a window manager, D-Bus, GSettings with dconf, screen readers
+    xvfb x11-apps x11-utils openbox dbus dbus-x11 dconf-cli dconf-gsettings-backend
     gsettings-desktop-schemas libglib2.0-bin xdotool imagemagick
     # desktop tests: each desktop's own component, run for real under Xvfb or headless sway
-    libxrandr-dev xfdesktop4 xfconf caja pcmanfm pcmanfm-qt sway swaybg grim picom
+    xfdesktop4 xfconf caja pcmanfm pcmanfm-qt sway swaybg grim picom
     cinnamon-desktop-data mate-desktop-common
     # a JavaScript engine for the stand-in Plasma shell that checks the scripts sent to it
     qt6-declarative-dev
@@ -20,9 +29,20 @@ packages=(
     fiu-utils
     # fuzzing: clang with libFuzzer
     clang libclang-rt-14-dev
+    # the package checked as a distribution would check it
+    lintian appstream desktop-file-utils
     # benchmark: libjpeg-turbo's own tools to compare with
     libjpeg-turbo-progs time
 )
+case "$set_name" in
+run) packages=("${run[@]}") ;;
+package) packages=("${run[@]}" "${package[@]}") ;;
+test) packages=("${run[@]}" "${package[@]}" "${test[@]}") ;;
+*)
+    echo "usage: $0 run|package|test" >&2
+    exit 2
+    ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,5 +1,6 @@
 #include "LinuxPlatform.h"
 
+#include "DataFolder.h"
 #include "Files.h"
 #include "PictureFiles.h"
 #include "wallpaper/DesktopWallpaper.h"
@@ -59,7 +60,7 @@ LinuxPlatform::LinuxPlatform() : instanceLock_(linux_impl::DefaultInstanceLockPa
 LinuxPlatform::~LinuxPlatform() = default;
 
 QString LinuxPlatform::AppFolder() {
-    return QCoreApplication::applicationDirPath();
+    return linux_impl::DataFolderOrExit(QCoreApplication::applicationDirPath());
 }
 
 bool LinuxPlatform::PrevInstance() {

@@ -1,4 +1,5 @@
 #include "Files.h"
+#include "DataFolder.h"
 #include "Errno.h"
 #include "TestSupport.h"
 
@@ -32,6 +33,7 @@ class FilesTest : public QObject {
     void removeTemporaryFilesTakesOnlyPrefixedFiles();
     void fileExists();
     void resolvePath();
+    void dataFolderBesideProgramOrInUserData();
 
   private:
     QString Path(const QString& name) const { return dir_.filePath(name); }
@@ -326,6 +328,54 @@ void FilesTest::resolvePath() {
     const QString relative = ResolvePath(QStringLiteral("Pic/rel/c.bmp"));
     QDir::setCurrent(cwd);
     QCOMPARE(relative, real + QStringLiteral("/other/c.bmp"));
+}
+
+void FilesTest::dataFolderBesideProgramOrInUserData() {
+    const QString home = Path(QStringLiteral("home"));
+    const QString xdg = Path(QStringLiteral("xdg-data"));
+    const QString program = Path(QStringLiteral("unpacked"));
+    QVERIFY(QDir().mkpath(home));
+    QVERIFY(QDir().mkpath(program));
+
+    // A folder the user can write to keeps the data beside the program.
+    DataFolderChoice choice = ChooseDataFolder(program, xdg, home);
+    QCOMPARE(choice.folder, program);
+    QVERIFY(!QFileInfo::exists(xdg));
+
+    // A system-wide install, even for root: the user's data folder, made private.
+    choice = ChooseDataFolder(QStringLiteral("/usr/bin"), xdg + u'/', home);
+    QCOMPARE(choice.folder, xdg + QStringLiteral("/velmora"));
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(choice.folder).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, 0700u);
+    QVERIFY(::stat(QFile::encodeName(xdg).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0777, 0700u);
+
+    // An empty or relative XDG_DATA_HOME counts as unset.
+    for (const QString& ignored : {QString(), QStringLiteral("relative/data")}) {
+        choice = ChooseDataFolder(QStringLiteral("/usr/lib/velmora"), ignored, home);
+        QCOMPARE(choice.folder, home + QStringLiteral("/.local/share/velmora"));
+        QVERIFY(QFileInfo(choice.folder).isDir());
+    }
+    QVERIFY(!QFileInfo::exists(QStringLiteral("relative")));
+
+    // Neither folder usable: no folder, and a message naming the one that failed.
+    const QString blocked = Path(QStringLiteral("a-file"));
+    WriteBytes(blocked, "x");
+    choice = ChooseDataFolder(QStringLiteral("/usr/bin"), blocked, home);
+    QVERIFY(choice.folder.isEmpty());
+    QVERIFY2(choice.failure.contains(blocked + QStringLiteral("/velmora")),
+             qPrintable(choice.failure));
+
+    // A program folder on a read-only volume, which not even root can write to.
+    if (!IsRoot())
+        return;
+    QTemporaryDir mountPoint;
+    TmpfsMount volume(mountPoint.path(), "1m");
+    if (!volume.Mounted() || !volume.MakeReadOnly())
+        QSKIP("this machine refuses tmpfs mounts");
+    choice = ChooseDataFolder(mountPoint.path(), xdg, home);
+    QCOMPARE(choice.folder, xdg + QStringLiteral("/velmora"));
 }
 
 QTEST_GUILESS_MAIN(FilesTest)
