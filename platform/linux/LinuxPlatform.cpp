@@ -2,6 +2,7 @@
 
 #include "Files.h"
 #include "PictureFiles.h"
+#include "ProgramFolder.h"
 #include "wallpaper/DesktopWallpaper.h"
 #include "wallpaper/UnsupportedWallpaper.h"
 
@@ -54,16 +55,21 @@ QList<ButtonChoice> ButtonsOf(int style) {
 }
 } // namespace
 
-LinuxPlatform::LinuxPlatform() : instanceLock_(linux_impl::DefaultInstanceLockPath()) {}
+LinuxPlatform::LinuxPlatform() = default;
 
 LinuxPlatform::~LinuxPlatform() = default;
 
 QString LinuxPlatform::AppFolder() {
-    return QCoreApplication::applicationDirPath();
+    // Kept: a folder renamed while the program runs is not followed elsewhere.
+    if (appFolder_.isEmpty())
+        appFolder_ = linux_impl::ProgramFolder();
+    return appFolder_;
 }
 
-bool LinuxPlatform::PrevInstance() {
-    return instanceLock_.HeldByAnother();
+bool LinuxPlatform::PrevInstance(const QString& folder) {
+    if (!instanceLock_)
+        instanceLock_ = std::make_unique<linux_impl::InstanceLock>(folder);
+    return instanceLock_->HeldByAnother();
 }
 
 std::optional<QRect> LinuxPlatform::GetWorkArea() {
@@ -107,7 +113,7 @@ void LinuxPlatform::MkDir(const QString& path) {
 }
 
 void LinuxPlatform::CopyFile(const QString& source, const QString& target) {
-    linux_impl::CopyFileReplacing(source, target);
+    linux_impl::CopyFileKeepingOthers(source, target);
 }
 
 void LinuxPlatform::DeleteFile(const QString& path) {

@@ -1,7 +1,7 @@
 // The changer window on the offscreen platform, clicked with the mouse and the keyboard.
+#include "frmChangeKabegami.h"
 #include "FakePlatform.h"
 #include "PictureFiles.h"
-#include "frmChangeKabegami.h"
 #include "mdlKabegami.h"
 
 #include <QApplication>
@@ -21,7 +21,7 @@ namespace {
 
 // Pictures go through the program's real loader and bitmap writer.
 class RealPicturesPlatform : public FakePlatform {
-public:
+  public:
     using FakePlatform::FakePlatform;
     PictureInfo LoadPicture(const QString& path) override {
         FakePlatform::LoadPicture(path); // keeps the fault hook
@@ -73,7 +73,7 @@ class frmChangeKabegamiTest : public QObject {
         form_->Form_Activate();
     }
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         QVERIFY(QDir().mkpath(Pictures()));
@@ -215,8 +215,7 @@ private Q_SLOTS:
         next->setFocus();
         QTest::keyClick(next, Qt::Key_Space, Qt::ControlModifier);
         QCOMPARE(form_->CurrentIndex, 0);
-        QCOMPARE(platform_->wallpapers.back().path,
-                 App() + QStringLiteral("Mosswick壁紙.BMP"));
+        QCOMPARE(platform_->wallpapers.back().path, App() + QStringLiteral("Mosswick壁紙.BMP"));
     }
 
     void emptyListChangesNothing() {
