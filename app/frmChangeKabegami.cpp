@@ -67,21 +67,57 @@ frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
 }
 
 bool frmChangeKabegami::Form_Load() {
-    if (platform_.PrevInstance())
+    QString folder;
+    try {
+        folder = platform_.AppFolder();
+        if (folder.isEmpty()) // never the root folder in its place
+            throw PlatformError(Err::BadFileName);
+    } catch (const PlatformError& error) {
+        module_.ShowErrorMessage(error);
+        startFailed_ = true;
         return false;
+    }
+    try {
+        if (platform_.PrevInstance(folder))
+            return false;
+    } catch (const PlatformError& error) {
+        platform_.MsgBox(
+            QStringLiteral("フォルダ「%1」でこのプログラムが既に動いているかどうかを確かめられない"
+                           "ため、起動を中止します。\n%2:%3")
+                .arg(folder, QString::number(error.Number), error.Description),
+            MsgBoxStyle::Critical, QStringLiteral("エラー"));
+        startFailed_ = true;
+        return false;
+    }
     module_.AppPath = module_.GetAppPath();
     CurrentIndex = -1;
     CurrentKabegamiFile.clear();
     PlaceFormOnWorkArea(*this, platform_);
     MakePicFolder();
     KabegamiChanged = false;
-    module_.LastDrive = platform_.DriveOf(module_.GetAppPath()).name;
+    try {
+        module_.LastDrive = platform_.DriveOf(module_.GetAppPath()).name;
+    } catch (const PlatformError&) {
+        // No volume listed for it: browsing starts without a remembered drive.
+    }
     module_.LastFolder = module_.GetAppPath();
     module_.FileCopySetting = QStringLiteral("1");
-    // Only one instance runs from here on, so what a killed run left half-written is stale.
-    platform_.RemoveTemporaryFiles(module_.AppPath);
-    platform_.RemoveTemporaryFiles(module_.AppPath + kPicFolder);
+    RemoveLeftovers();
     return true;
+}
+
+void frmChangeKabegami::RemoveLeftovers() {
+    // Only one instance runs from here on, so what a killed run left half-written is stale.
+    // Best effort: the application folder's own troubles show when the list is read.
+    try {
+        platform_.RemoveTemporaryFiles(module_.AppPath);
+    } catch (const PlatformError&) {
+    }
+    try {
+        platform_.RemoveTemporaryFiles(module_.AppPath + kPicFolder);
+    } catch (const PlatformError& error) {
+        module_.ShowErrorMessage(error);
+    }
 }
 
 void frmChangeKabegami::Form_Activate() {
@@ -199,13 +235,25 @@ void frmChangeKabegami::closeEvent(QCloseEvent* event) {
 bool frmChangeKabegami::event(QEvent* event) {
     const bool result = QWidget::event(event);
     // The window manager adds its frame only after the window is shown: place the window
-    // again once its outer height is known.
-    if (placingUntilFrameKnown_ && isVisible() &&
-        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-         event->type() == QEvent::Show)) {
-        if (frameGeometry().height() != height())
+    // again until its outer height is known. By its first paint the window is on the screen,
+    // so whatever frame it has is known then, and with no window manager there is none.
+    // After that the window is the user's to move.
+    if (placingUntilFrameKnown_ && isVisible()) {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Move:
+        case QEvent::Resize:
+            PlaceFormOnWorkArea(*this, platform_);
+            if (frameGeometry().height() != height())
+                placingUntilFrameKnown_ = false;
+            break;
+        case QEvent::Paint:
+            PlaceFormOnWorkArea(*this, platform_);
             placingUntilFrameKnown_ = false;
-        PlaceFormOnWorkArea(*this, platform_);
+            break;
+        default:
+            break;
+        }
     }
     return result;
 }

@@ -20,8 +20,10 @@ class frmChangeKabegami : public QWidget {
   public:
     explicit frmChangeKabegami(mdlKabegami& module, QWidget* parent = nullptr);
 
-    // Start-up. False when another instance runs: the program must then end silently.
+    // Start-up. False when another instance runs (the program must then end silently) or
+    // when the program cannot start (StartFailed, already reported).
     bool Form_Load();
+    bool StartFailed() const { return startFailed_; }
     // Reloads the list; runs whenever the window becomes the program's active window.
     void Form_Activate();
     void Form_Unload();
@@ -46,6 +48,7 @@ class frmChangeKabegami : public QWidget {
     void CtrlButton_MouseDown(Qt::KeyboardModifiers modifiers);
     void CtrlButton_MouseUp();
     void MakePicFolder();
+    void RemoveLeftovers();
     int GetListUBound() const;
     void SetKabegami(const KabegamiEntry& entry);
     void ClearKabegami();
@@ -58,6 +61,7 @@ class frmChangeKabegami : public QWidget {
     VbButton* cmdGoNext_;
     PictureInfo imgDummy_; // carries the loaded picture from the load to the save
     bool placingUntilFrameKnown_ = true;
+    bool startFailed_ = false;
 };
 
 } // namespace velmora

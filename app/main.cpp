@@ -1,10 +1,11 @@
+#include "Application.h"
 #include "ApplicationSetup.h"
 #include "CommandLine.h"
 #include "LinuxPlatform.h"
 #include "frmChangeKabegami.h"
 #include "mdlKabegami.h"
 
-#include <QApplication>
+#include <exception>
 
 int main(int argc, char* argv[]) {
     if (const std::optional<int> status = velmora::AnswerCommandLine(argc, argv))
@@ -12,14 +13,21 @@ int main(int argc, char* argv[]) {
     if (!velmora::HasDisplay())
         return 1;
     velmora::PrepareApplicationPlatform();
-    QApplication app(argc, argv);
+    velmora::Application app(argc, argv);
     velmora::LinuxPlatform platform;
     velmora::mdlKabegami module(platform);
-    velmora::frmChangeKabegami form(module);
-    // A second start ends here, before anything is shown.
-    if (!form.Form_Load())
-        return 0;
-    form.show();
-    form.Form_Activate();
-    return app.exec();
+    app.SetModule(&module);
+    try {
+        velmora::frmChangeKabegami form(module);
+        // A second start ends here, before anything is shown.
+        if (!form.Form_Load())
+            return form.StartFailed() ? 1 : 0;
+        form.show();
+        form.Form_Activate();
+        return app.exec();
+    } catch (...) {
+        // Outside the event loop nothing can go on: say what happened, then end.
+        velmora::ReportUnhandledException(std::current_exception(), &module);
+        return 1;
+    }
 }

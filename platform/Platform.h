@@ -73,12 +73,14 @@ class Platform {
   public:
     virtual ~Platform() = default;
 
-    // The folder of the running program file, without a trailing "/" (except for "/").
+    // The folder of the running program file, without a trailing "/" (except for "/"), the
+    // same for the whole run. Throws when it cannot be named: never another folder instead.
     virtual QString AppFolder() = 0;
 
-    // True when this program already runs for this user. Otherwise this run takes the
-    // per-user instance lock and keeps it until it ends.
-    virtual bool PrevInstance() = 0;
+    // True when this program already runs on folder (its list file), for whatever user or
+    // environment. Otherwise this run takes the folder's instance lock and keeps it until it
+    // ends. Throws when the lock can be neither taken nor seen taken.
+    virtual bool PrevInstance(const QString& folder) = 0;
 
     // The desktop work area in pixels, or nothing when it cannot be had.
     virtual std::optional<QRect> GetWorkArea() = 0;
@@ -91,7 +93,9 @@ class Platform {
 
     // Files and folders. A trailing "/" on a folder name is allowed.
     virtual void MkDir(const QString& path) = 0; // 75 when it exists already
-    virtual void CopyFile(const QString& source, const QString& target) = 0; // replaces target
+    // Copies source to target. An existing target is replaced only when it holds exactly the
+    // source's bytes; any other file there stays and the copy fails with 58.
+    virtual void CopyFile(const QString& source, const QString& target) = 0;
     virtual void DeleteFile(const QString& path) = 0;
     virtual QByteArray ReadFile(const QString& path) = 0;
     // Replaces path with data so that a crash or a failure leaves either the old or the

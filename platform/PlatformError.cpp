@@ -16,6 +16,8 @@ QString ErrorDescription(int number) {
         return QStringLiteral("ファイルが見つかりません。");
     case Err::DeviceIO:
         return QStringLiteral("デバイス I/O エラーです。");
+    case Err::FileAlreadyExists:
+        return QStringLiteral("既に同名のファイルが存在します。");
     case Err::DiskFull:
         return QStringLiteral("ディスクの空き容量が不足しています。");
     case Err::InputPastEnd:

@@ -16,7 +16,13 @@ namespace velmora {
 
 namespace {
 const QString kPicFolderName = QStringLiteral("Pic");
+
+// A picture that is gone is reported as any missing file.
+void CheckSourceIsThere(Platform& platform, const QString& folder, const QString& name) {
+    if (!platform.FileExists(folder + name))
+        throw PlatformError(platform.FileExists(folder) ? Err::FileNotFound : Err::PathNotFound);
 }
+} // namespace
 
 QString frmKabegamiTouroku::PicFolder() const {
     return module_.GetAppPath() + kPicFolderName + PathSeparator();
@@ -42,14 +48,18 @@ void frmKabegamiTouroku::cmdTouroku_Click() {
 bool frmKabegamiTouroku::TourokuKabegami(int index) {
     const QString folder = WithSeparator(File1_->Path());
     const QString name = File1_->item(index)->text();
+    const bool copyOption = chkFileCopy_->Value() == 1;
     int driveType = DriveType::Unknown;
     try {
         driveType = GetRootDriveType(platform_.DriveOf(folder).root);
+        // The mount table was read first: a medium taken out since then, or before, leaves
+        // no file behind, and its former folder must not count as the disk under it.
+        if (copyOption)
+            CheckSourceIsThere(platform_, folder, name);
     } catch (const PlatformError& error) {
         module_.ShowErrorMessage(error);
         return true;
     }
-    const bool copyOption = chkFileCopy_->Value() == 1;
     const bool copies = copyOption && driveType != DriveType::Fixed;
 
     switch (FindConflict(module_.KabegamiList, folder, name, copies)) {
@@ -104,6 +114,7 @@ bool frmKabegamiTouroku::TourokuKabegami(int index) {
 void frmKabegamiTouroku::CopyToPicFolder(const QString& folder, const QString& name,
                                          QString& kabegamiPath, QString& copiedToPic) {
     const int driveType = GetRootDriveType(platform_.DriveOf(folder).root);
+    CheckSourceIsThere(platform_, folder, name);
     if (driveType == DriveType::Fixed) {
         kabegamiPath = folder + name;
         copiedToPic = QStringLiteral("0");

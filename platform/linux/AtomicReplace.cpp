@@ -103,11 +103,52 @@ void AtomicReplace::Reserve(std::int64_t size) {
         Fail(errno);
 }
 
-void AtomicReplace::Commit() {
+void AtomicReplace::Flush() {
     if (::fsync(fd_.Get()) != 0)
         Fail(errno);
     if (!fd_.Close())
         Fail(errno);
+}
+
+bool AtomicReplace::CommitIfAbsent() {
+    Flush();
+    const char* from = temporaryName_.constData();
+    const char* to = targetName_.constData();
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) != 0) {
+        if (errno == EEXIST)
+            return false;
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+            Fail(errno);
+        // A file system without the flag: a hard link cannot replace anything either.
+        if (::link(from, to) == 0) {
+            ::unlink(from);
+        } else {
+            if (errno == EEXIST)
+                return false;
+            if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
+                Fail(errno);
+            // Nor hard links (FAT): claim the name first, then replace only that claim.
+            FileDescriptor claim(::open(to, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (!claim.Valid()) {
+                if (errno == EEXIST)
+                    return false;
+                Fail(errno);
+            }
+            if (::rename(from, to) != 0) {
+                const int err = errno;
+                ::unlink(to);
+                Fail(err);
+            }
+        }
+    }
+    committed_ = true;
+    if (const int err = SyncFolder(folderName_))
+        throw ErrorFromErrno(err, target_);
+    return true;
+}
+
+void AtomicReplace::Commit() {
+    Flush();
     if (::rename(temporaryName_.constData(), targetName_.constData()) != 0)
         Fail(errno);
     committed_ = true;

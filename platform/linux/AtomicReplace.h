@@ -29,10 +29,14 @@ class AtomicReplace {
     int Descriptor() const { return fd_.Get(); }
     // Flushes to the disk, closes, renames over the target and flushes the folder.
     void Commit();
+    // As Commit, but never replaces anything at the target's name: false when something is
+    // there, and the replacement is then abandoned when this object goes.
+    bool CommitIfAbsent();
     // Abandons the replacement and throws the error errno err means for the target.
     [[noreturn]] void Fail(int err);
 
   private:
+    void Flush();
     QString target_;
     QByteArray targetName_;
     QByteArray folderName_;

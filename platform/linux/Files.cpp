@@ -10,8 +10,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,7 +30,47 @@ void MakeFolder(const QString& path) {
         throw ErrorFromErrno(errno, path);
 }
 
-void CopyFileReplacing(const QString& source, const QString& target) {
+namespace {
+
+// Reads up to size bytes at offset, fewer only at the end; -1 with errno on failure.
+long ReadAt(int fd, char* buffer, std::size_t size, off_t offset) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, buffer + done, size - done, offset + off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += std::size_t(n);
+    }
+    return long(done);
+}
+
+// True when the regular file at path holds exactly what fd holds.
+bool SameContent(int fd, const QString& path) {
+    FileDescriptor other;
+    try {
+        other = OpenRegularFileForReading(path);
+    } catch (const PlatformError&) {
+        return false;
+    }
+    static constexpr std::size_t kChunk = 65536;
+    std::unique_ptr<char[]> a(new char[kChunk]), b(new char[kChunk]);
+    for (off_t offset = 0;; offset += off_t(kChunk)) {
+        const long n = ReadAt(fd, a.get(), kChunk, offset);
+        const long m = ReadAt(other.Get(), b.get(), kChunk, offset);
+        if (n < 0 || n != m || std::memcmp(a.get(), b.get(), std::size_t(n)) != 0)
+            return false;
+        if (n < long(kChunk))
+            return true;
+    }
+}
+
+} // namespace
+
+void CopyFileKeepingOthers(const QString& source, const QString& target) {
     FileDescriptor in = OpenRegularFileForReading(source);
     AtomicReplace out(target);
     char buffer[65536];
@@ -40,7 +82,12 @@ void CopyFileReplacing(const QString& source, const QString& target) {
             break;
         out.Write(buffer, static_cast<std::size_t>(n));
     }
-    out.Commit();
+    if (out.CommitIfAbsent())
+        return;
+    // A copy left by an interrupted registration, or the source itself: nothing is lost by
+    // keeping it. Anything else there is someone's file.
+    if (!SameContent(in.Get(), target))
+        throw PlatformError(Err::FileAlreadyExists);
 }
 
 void DeleteFile(const QString& path) {
@@ -53,8 +100,32 @@ QByteArray ReadWholeFile(const QString& path) {
     return ReadToEnd(fd.Get(), path);
 }
 
+namespace {
+
+// Where a chain of symbolic links at path ends: path itself when it is no link. A dangling
+// chain ends at the name that does not exist yet.
+QString FinalLinkTarget(const QString& path) {
+    QString current = path;
+    for (int followed = 0; followed <= kMaxLinksFollowed; ++followed) {
+        const QByteArray name = EncodePath(current);
+        struct stat st {};
+        if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(name.constData(), target, sizeof target);
+        if (length <= 0)
+            throw ErrorFromErrno(length < 0 ? errno : ENOENT, current);
+        const QString next = QFile::decodeName(QByteArray(target, length));
+        current = next.startsWith(u'/') ? next : ParentFolderOf(current) + u'/' + next;
+    }
+    throw ErrorFromErrno(ELOOP, path);
+}
+
+} // namespace
+
 void WriteFileAtomically(const QString& path, const QByteArray& data) {
-    AtomicReplace out(path);
+    // The user's link stays a link; the file it leads to gets the new content.
+    AtomicReplace out(FinalLinkTarget(path));
     out.Write(data.constData(), static_cast<std::size_t>(data.size()));
     out.Commit();
 }

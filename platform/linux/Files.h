@@ -10,13 +10,16 @@ inline constexpr const char* kTemporaryPrefix = ".velmora-tmp-";
 
 // Creates one folder; 75 when something of that name exists already.
 void MakeFolder(const QString& path);
-// Copies the file source points to (symbolic links followed) to target, replacing target
-// atomically: on any failure target keeps its former content and no temporary file stays.
-// A symbolic link at target is itself replaced, never written through.
-void CopyFileReplacing(const QString& source, const QString& target);
+// Copies the file source points to (symbolic links followed) to target, which appears
+// complete or not at all; no temporary file stays. Whatever already has target's name (a
+// file, a symbolic link) is never replaced nor written through: when it holds exactly the
+// source's bytes it stays as the copy, otherwise the copy fails with 58.
+void CopyFileKeepingOthers(const QString& source, const QString& target);
 void DeleteFile(const QString& path);
 QByteArray ReadWholeFile(const QString& path);
-// Replaces path with data, with the same guarantees as CopyFileReplacing.
+// Replaces path with data: on any failure path keeps its former content and no temporary
+// file stays. A symbolic link at path is written through: its final target is replaced
+// in its own folder (and created when the link dangles), the link stays.
 void WriteFileAtomically(const QString& path, const QByteArray& data);
 // Removes the regular files directly in folder whose names start with kTemporaryPrefix.
 // A folder that does not exist has nothing to remove.

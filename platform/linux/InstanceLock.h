@@ -4,29 +4,26 @@
 
 namespace velmora::linux_impl {
 
-// One lock per user: a second run sees it taken; a crashed run never leaves it stuck,
-// because the lock is an flock() on an open file, which the kernel drops with the process.
-// The lock is per user, not per program folder: two copies of the program in different
-// folders still count as one instance for the same user.
+// One running program per application folder, whatever the environment it was started from
+// (su, sudo -u, cron, a remote login): the lock is an flock() on the folder itself, so it is
+// tied to the files it protects, needs no write permission, and the kernel drops it with the
+// process, so a crashed run never leaves it stuck. Where the folder cannot be locked (a
+// network file system that emulates flock with write locks) a lock file in it stands in.
 class InstanceLock {
   public:
-    explicit InstanceLock(QString lockPath);
+    explicit InstanceLock(QString folder);
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // True when another live process holds the lock; otherwise takes it (and keeps it
-    // until this object is destroyed or the process ends). When the lock file cannot be
-    // opened at all the answer is false: not knowing must not keep the program from starting.
+    // True when another live process holds the folder's lock; otherwise takes it (and keeps
+    // it until this object is destroyed or the process ends). Throws the mapped error when
+    // the lock can be neither taken nor seen taken.
     bool HeldByAnother();
 
   private:
-    QString path_;
+    QString folder_;
     int fd_ = -1;
 };
-
-// Where the per-user lock lives: the user's runtime folder, else a folder of this user
-// under /tmp, else the user's home.
-QString DefaultInstanceLockPath();
 
 } // namespace velmora::linux_impl

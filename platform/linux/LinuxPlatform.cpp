@@ -3,6 +3,7 @@
 #include "DataFolder.h"
 #include "Files.h"
 #include "PictureFiles.h"
+#include "ProgramFolder.h"
 #include "wallpaper/DesktopWallpaper.h"
 #include "wallpaper/UnsupportedWallpaper.h"
 
@@ -55,16 +56,21 @@ QList<ButtonChoice> ButtonsOf(int style) {
 }
 } // namespace
 
-LinuxPlatform::LinuxPlatform() : instanceLock_(linux_impl::DefaultInstanceLockPath()) {}
+LinuxPlatform::LinuxPlatform() = default;
 
 LinuxPlatform::~LinuxPlatform() = default;
 
 QString LinuxPlatform::AppFolder() {
-    return linux_impl::DataFolderOrExit(QCoreApplication::applicationDirPath());
+    // Kept: a folder renamed while the program runs is not followed elsewhere.
+    if (appFolder_.isEmpty())
+        appFolder_ = linux_impl::DataFolderOrExit(linux_impl::ProgramFolder());
+    return appFolder_;
 }
 
-bool LinuxPlatform::PrevInstance() {
-    return instanceLock_.HeldByAnother();
+bool LinuxPlatform::PrevInstance(const QString& folder) {
+    if (!instanceLock_)
+        instanceLock_ = std::make_unique<linux_impl::InstanceLock>(folder);
+    return instanceLock_->HeldByAnother();
 }
 
 std::optional<QRect> LinuxPlatform::GetWorkArea() {
@@ -108,7 +114,7 @@ void LinuxPlatform::MkDir(const QString& path) {
 }
 
 void LinuxPlatform::CopyFile(const QString& source, const QString& target) {
-    linux_impl::CopyFileReplacing(source, target);
+    linux_impl::CopyFileKeepingOthers(source, target);
 }
 
 void LinuxPlatform::DeleteFile(const QString& path) {

@@ -19,7 +19,7 @@ class LinuxPlatform : public Platform {
     ~LinuxPlatform() override;
 
     QString AppFolder() override;
-    bool PrevInstance() override;
+    bool PrevInstance(const QString& folder) override;
     std::optional<QRect> GetWorkArea() override;
     double TwipsPerPixelX() override;
     double TwipsPerPixelY() override;
@@ -45,7 +45,8 @@ class LinuxPlatform : public Platform {
     void OpenUrl(const QString& url) override;
 
   private:
-    linux_impl::InstanceLock instanceLock_;
+    QString appFolder_; // as found at the first call
+    std::unique_ptr<linux_impl::InstanceLock> instanceLock_;
     linux_impl::Drives drives_;
     std::unique_ptr<linux_impl::DesktopWallpaper> wallpaper_; // chosen at first use
 };

@@ -16,8 +16,9 @@ PictureSource::PictureSource(const QString& path) : path_(path) {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty())
         throw ErrorFromErrno(ENOENT, path);
+    // Non-blocking, so that a FIFO cannot hang the open: it is refused just below.
     do {
-        fd_ = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        fd_ = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0)
         throw ErrorFromErrno(errno, path);
@@ -37,6 +38,9 @@ PictureSource::PictureSource(const QString& path) : path_(path) {
         throw PlatformError(Err::InvalidPicture);
     }
     size_ = st.st_size;
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
 }
 
 PictureSource::~PictureSource() {

@@ -1,12 +1,14 @@
 // The changer window on the offscreen platform, clicked with the mouse and the keyboard.
+#include "frmChangeKabegami.h"
 #include "FakePlatform.h"
 #include "PictureFiles.h"
-#include "frmChangeKabegami.h"
+#include "PlatformError.h"
 #include "mdlKabegami.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -21,7 +23,7 @@ namespace {
 
 // Pictures go through the program's real loader and bitmap writer.
 class RealPicturesPlatform : public FakePlatform {
-public:
+  public:
     using FakePlatform::FakePlatform;
     PictureInfo LoadPicture(const QString& path) override {
         FakePlatform::LoadPicture(path); // keeps the fault hook
@@ -30,6 +32,19 @@ public:
     void SavePicture(const PictureInfo& picture, const QString& bmpPath) override {
         linux_impl::WriteBitmapFile(picture, bmpPath);
     }
+};
+
+// A start that cannot know its folder, or cannot tell whether it runs there already.
+class StartFailingPlatform : public FakePlatform {
+  public:
+    using FakePlatform::FakePlatform;
+    bool folderUnnamed = false;
+    QString AppFolder() override {
+        if (folderUnnamed)
+            throw PlatformError(Err::BadFileName, QStringLiteral("フォルダ名「caf\\xE9」"));
+        return FakePlatform::AppFolder();
+    }
+    bool PrevInstance(const QString&) override { throw PlatformError(Err::PermissionDenied); }
 };
 
 void WriteBytes(const QString& path, const QByteArray& bytes) {
@@ -73,7 +88,7 @@ class frmChangeKabegamiTest : public QObject {
         form_->Form_Activate();
     }
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         QVERIFY(QDir().mkpath(Pictures()));
@@ -215,8 +230,7 @@ private Q_SLOTS:
         next->setFocus();
         QTest::keyClick(next, Qt::Key_Space, Qt::ControlModifier);
         QCOMPARE(form_->CurrentIndex, 0);
-        QCOMPARE(platform_->wallpapers.back().path,
-                 App() + QStringLiteral("Mosswick壁紙.BMP"));
+        QCOMPARE(platform_->wallpapers.back().path, App() + QStringLiteral("Mosswick壁紙.BMP"));
     }
 
     void emptyListChangesNothing() {
@@ -288,6 +302,31 @@ private Q_SLOTS:
         QCOMPARE(platform_->wallpapers.back().flags, 3);
         QCOMPARE(platform_->wallpapers.back().path, QString());
         QVERIFY(QFileInfo::exists(App() + QStringLiteral("Mosswick壁紙.BMP")));
+    }
+
+    void aStartThatCannotGoOnSaysWhyAndTouchesNothing() {
+        const QString app = dir_.path() + "/locked/";
+        QVERIFY(QDir().mkpath(app));
+        for (const bool folderUnnamed : {true, false}) {
+            StartFailingPlatform platform(app);
+            platform.folderUnnamed = folderUnnamed;
+            mdlKabegami module(platform);
+            frmChangeKabegami form(module);
+            QVERIFY(!form.Form_Load());
+            QVERIFY(form.StartFailed());
+            QCOMPARE(platform.msgBoxes.size(), 1);
+            QCOMPARE(platform.msgBoxes[0].title, QStringLiteral("エラー"));
+            QCOMPARE(platform.msgBoxes[0].style, 16);
+            const QString text = platform.msgBoxes[0].text;
+            if (folderUnnamed)
+                QCOMPARE(text, QStringLiteral("52:フォルダ名「caf\\xE9」"));
+            else
+                QVERIFY2(text.contains(app.chopped(1)) &&
+                             text.endsWith(QStringLiteral("70:") + ErrorDescription(70)),
+                         qPrintable(text));
+            QVERIFY(!QFileInfo::exists(app + "Pic"));
+            QVERIFY(platform.wallpapers.isEmpty());
+        }
     }
 
     void listIsReloadedWhenTheRegistrationWindowCloses() {

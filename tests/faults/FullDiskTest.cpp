@@ -277,13 +277,28 @@ class FullDiskTest : public QObject {
         FailThenRecover(program, Err::PathFileAccess, [&] { return disk.SetReadOnly(false); });
     }
 
+    void picFolderThatCannotBeListed() {
+        // Pic/ as a link cycle: the start goes on, says so once, and the program works.
+        QVERIFY(QFile::link(app_ + "/Pic2", app_ + "/Pic"));
+        QVERIFY(QFile::link(app_ + "/Pic", app_ + "/Pic2"));
+        Program program(app_);
+        QVERIFY(program.Start());
+        QCOMPARE(program.Errors(),
+                 QStringList{QStringLiteral("76:") + ErrorDescription(Err::PathNotFound)});
+        program.platform.boxes.clear();
+        QVERIFY(program.Register(sources_, "a.bmp", false));
+        program.StepNext();
+        QCOMPARE(program.Errors(), QStringList());
+        QCOMPARE(QImage(app_ + u'/' + kBitmap).pixel(0, 0), 0xffff0000);
+    }
+
     void folderWithoutWritePermission() {
         if (IsRoot()) {
             // Root may write anywhere: the same test runs again as "nobody", in folders of its
             // own.
             const QString home = tmp_->path() + QStringLiteral("/nobody");
             QVERIFY(QDir().mkpath(home));
-            // Private, so that it serves as the runtime folder (for the instance lock) too.
+            // Private, so that it serves as the child's runtime and temporary folder too.
             QVERIFY(::chown(QFile::encodeName(home).constData(), kNobody, kNobody) == 0);
             QVERIFY(::chmod(QFile::encodeName(home).constData(), 0700) == 0);
             QVERIFY(::chmod(QFile::encodeName(tmp_->path()).constData(), 0755) == 0);

@@ -379,19 +379,48 @@ class RegisteringTest : public QObject {
         QCOMPARE(Bytes(copy.filePath()), Bytes(store + "real.jpg"));
     }
 
-    void aCopyReplacesAStrayFileOfThatName() {
+    void aCopyNeverReplacesAnotherFileOfThatName() {
         Machine machine;
         const QString cd = machine.Drive("cdrom");
         machine.Picture(cd + "s.bmp", QSize(10, 10));
-        QFile stray(machine.Pic() + "s.bmp");
-        QVERIFY(stray.open(QIODevice::WriteOnly));
-        stray.write("left over");
-        stray.close();
-        auto window = OpenAt(machine, cd, true, {"s.bmp"});
+        machine.Picture(cd + "t.bmp", QSize(12, 12));
+        QFile own(machine.Pic() + "s.bmp");
+        QVERIFY(own.open(QIODevice::WriteOnly));
+        own.write("the user's own file");
+        own.close();
+        // What an interrupted registration left: the very bytes of the picture.
+        QVERIFY(QFile::copy(cd + "t.bmp", machine.Pic() + "t.bmp"));
+        auto window = OpenAt(machine, cd, true, {"s.bmp", "t.bmp"});
         QVERIFY(window);
         window->cmdTouroku_Click();
-        QCOMPARE(Bytes(machine.Pic() + "s.bmp"), Bytes(cd + "s.bmp"));
-        QCOMPARE(machine.module.KabegamiList.value(0).CopiedToPic, QStringLiteral("1"));
+        QCOMPARE(machine.platform.msgBoxes.size(), 1);
+        QCOMPARE(machine.platform.msgBoxes[0].text,
+                 QStringLiteral("58:") + ErrorDescription(Err::FileAlreadyExists));
+        QCOMPARE(Bytes(machine.Pic() + "s.bmp"), QByteArray("the user's own file"));
+        QCOMPARE(machine.ReadListFile(),
+                 Machine::Lines(
+                     {Header(machine, cd, "1"), {cd, "t.bmp", machine.Pic() + "t.bmp", "1"}}));
+        QCOMPARE(Bytes(machine.Pic() + "t.bmp"), Bytes(cd + "t.bmp"));
+    }
+
+    void aMediumUnmountedBeforeRegisteringIsNotTakenForTheDisk() {
+        Machine machine;
+        const QString usb = machine.Drive("usb");
+        machine.Picture(usb + "u.jpg");
+        auto window = OpenAt(machine, usb, true, {"u.jpg"});
+        QVERIFY(window);
+        // Taken out: its folder now lies on the disk under it, and is empty.
+        machine.platform.drives.removeIf([&](const DriveInfo& d) { return d.root == usb; });
+        machine.platform.drives.append({QStringLiteral("/ [root]"), QStringLiteral("/")});
+        QVERIFY(QFile::remove(usb + "u.jpg"));
+        const QByteArray before = machine.ReadListFile();
+        window->cmdTouroku_Click();
+        QCOMPARE(machine.platform.msgBoxes.size(), 1);
+        QVERIFY2(machine.platform.msgBoxes[0].text.startsWith("53:"),
+                 qPrintable(machine.platform.msgBoxes[0].text));
+        QCOMPARE(machine.module.KabegamiList.size(), 0);
+        QCOMPARE(machine.ReadListFile(), before);
+        QVERIFY(window->isEnabled());
     }
 };
 

@@ -52,6 +52,12 @@ void FakePlatform::CopyFile(const QString& source, const QString& target) {
     Before(QStringLiteral("CopyFile"), source);
     if (!QFileInfo::exists(source))
         throw Missing(source);
+    if (QFileInfo::exists(target)) {
+        QFile a(source), b(target);
+        if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly) ||
+            a.readAll() != b.readAll())
+            throw PlatformError(Err::FileAlreadyExists);
+    }
     QFile::remove(target);
     if (!QFile::copy(source, target))
         throw PlatformError(Err::PathFileAccess);

@@ -49,7 +49,7 @@ class FakePlatform : public Platform {
 
     // --- Platform ---
     QString AppFolder() override { return appFolder; }
-    bool PrevInstance() override { return prevInstance; }
+    bool PrevInstance(const QString&) override { return prevInstance; }
     std::optional<QRect> GetWorkArea() override { return workArea; }
     double TwipsPerPixelX() override { return 15.0; }
     double TwipsPerPixelY() override { return 15.0; }

@@ -29,7 +29,8 @@ class FilesTest : public QObject {
     void readOnlyVolumeKeepsOldFile();
     void fullDiskKeepsOldFileAndLeavesNoTemporary();
     void failedCopyKeepsTarget();
-    void copyFollowsSourceLinkAndReplacesTargetLink();
+    void copyFollowsSourceLinkAndNeverReplacesAnotherFile();
+    void writeAtomicallyThroughLinks();
     void removeTemporaryFilesTakesOnlyPrefixedFiles();
     void fileExists();
     void resolvePath();
@@ -140,7 +141,7 @@ void FilesTest::readOnlyFolderKeepsOldFile() {
     QVERIFY(::chmod(folderName.constData(), 0555) == 0);
 
     const int write = ErrorNumberWithoutPrivileges([&] { WriteFileAtomically(file, "new"); });
-    const int copy = ErrorNumberWithoutPrivileges([&] { CopyFileReplacing(source, file); });
+    const int copy = ErrorNumberWithoutPrivileges([&] { CopyFileKeepingOthers(source, file); });
     // Nor can a file be read in a folder that may not be entered.
     QVERIFY(::chmod(folderName.constData(), 0) == 0);
     const int read = ErrorNumberWithoutPrivileges([&] { ReadWholeFile(file); });
@@ -167,7 +168,7 @@ void FilesTest::readOnlyVolumeKeepsOldFile() {
     QVERIFY(volume.MakeReadOnly());
 
     QCOMPARE(ErrorNumberOf([&] { WriteFileAtomically(file, "new content"); }), 75);
-    QCOMPARE(ErrorNumberOf([&] { CopyFileReplacing(source, file); }), 75);
+    QCOMPARE(ErrorNumberOf([&] { CopyFileKeepingOthers(source, file); }), 75);
     QCOMPARE(ErrorNumberOf([&] { MakeFolder(mountPoint.filePath(QStringLiteral("Pic/"))); }), 75);
     QCOMPARE(ErrorNumberOf([&] { DeleteFile(file); }), 75);
     QCOMPARE(ReadBytes(file), QByteArray("old content"));
@@ -192,7 +193,7 @@ void FilesTest::fullDiskKeepsOldFileAndLeavesNoTemporary() {
     QCOMPARE(ErrorNumberOf([&] { WriteFileAtomically(file, tooBig); }), 61);
     QCOMPARE(ReadBytes(file), old);
     QCOMPARE(TemporaryFilesIn(mountPoint.path()), QStringList());
-    QCOMPARE(ErrorNumberOf([&] { CopyFileReplacing(source, file); }), 61);
+    QCOMPARE(ErrorNumberOf([&] { CopyFileKeepingOthers(source, file); }), 61);
     QCOMPARE(ReadBytes(file), old);
     QCOMPARE(TemporaryFilesIn(mountPoint.path()), QStringList());
 
@@ -211,24 +212,26 @@ void FilesTest::fullDiskKeepsOldFileAndLeavesNoTemporary() {
 void FilesTest::failedCopyKeepsTarget() {
     const QString target = Path(QStringLiteral("target.bmp"));
     WriteBytes(target, "old target");
-    QCOMPARE(ErrorNumberOf([&] { CopyFileReplacing(Path(QStringLiteral("gone.bmp")), target); }),
-             53);
     QCOMPARE(
-        ErrorNumberOf([&] { CopyFileReplacing(Path(QStringLiteral("none/gone.bmp")), target); }),
-        76);
-    QCOMPARE(ErrorNumberOf([&] { CopyFileReplacing(dir_.path(), target); }), 75);
+        ErrorNumberOf([&] { CopyFileKeepingOthers(Path(QStringLiteral("gone.bmp")), target); }),
+        53);
+    QCOMPARE(ErrorNumberOf(
+                 [&] { CopyFileKeepingOthers(Path(QStringLiteral("none/gone.bmp")), target); }),
+             76);
+    QCOMPARE(ErrorNumberOf([&] { CopyFileKeepingOthers(dir_.path(), target); }), 75);
     QCOMPARE(ReadBytes(target), QByteArray("old target"));
     QCOMPARE(TemporaryFilesIn(dir_.path()), QStringList());
 
     const QString source = Path(QStringLiteral("source.bmp"));
     WriteBytes(source, "picture");
-    QCOMPARE(ErrorNumberOf([&] { CopyFileReplacing(source, Path(QStringLiteral("none/x"))); }), 76);
+    QCOMPARE(ErrorNumberOf([&] { CopyFileKeepingOthers(source, Path(QStringLiteral("none/x"))); }),
+             76);
     // Copying a file onto itself leaves it whole.
-    CopyFileReplacing(source, source);
+    CopyFileKeepingOthers(source, source);
     QCOMPARE(ReadBytes(source), QByteArray("picture"));
 }
 
-void FilesTest::copyFollowsSourceLinkAndReplacesTargetLink() {
+void FilesTest::copyFollowsSourceLinkAndNeverReplacesAnotherFile() {
     const QString picture = Path(QStringLiteral("picture.bmp"));
     const QString link = Path(QStringLiteral("link.bmp"));
     QByteArray content(200000, '\0');
@@ -239,22 +242,61 @@ void FilesTest::copyFollowsSourceLinkAndReplacesTargetLink() {
     QVERIFY(QDir().mkpath(Path(QStringLiteral("Pic"))));
 
     const QString copy = Path(QStringLiteral("Pic/link.bmp"));
-    WriteBytes(copy, "older copy");
-    CopyFileReplacing(link, copy);
+    CopyFileKeepingOthers(link, copy);
     QVERIFY(!QFileInfo(copy).isSymLink());
     QVERIFY(QFileInfo(copy).isFile());
     QCOMPARE(ReadBytes(copy), content);
+    // Copied again, as after an interrupted registration: the same bytes may stay.
+    CopyFileKeepingOthers(picture, copy);
+    QCOMPARE(ReadBytes(copy), content);
 
-    // A link sitting at the target is replaced; what it pointed to stays as it was.
+    // Another file of that name is someone's own, also behind a link, also one byte short.
+    const QString other = Path(QStringLiteral("Pic/other.bmp"));
+    WriteBytes(other, "the user's own picture");
     const QString elsewhere = Path(QStringLiteral("elsewhere.txt"));
     WriteBytes(elsewhere, "not to be touched");
     const QString linkedTarget = Path(QStringLiteral("Pic/linked.bmp"));
     QVERIFY(QFile::link(elsewhere, linkedTarget));
-    CopyFileReplacing(picture, linkedTarget);
-    QVERIFY(!QFileInfo(linkedTarget).isSymLink());
-    QCOMPARE(ReadBytes(linkedTarget), content);
+    const QString shorter = Path(QStringLiteral("Pic/shorter.bmp"));
+    WriteBytes(shorter, content.chopped(1));
+    const QString dangling = Path(QStringLiteral("Pic/dangling.bmp"));
+    QVERIFY(QFile::link(Path(QStringLiteral("nowhere.bmp")), dangling));
+    for (const QString& target : {other, linkedTarget, shorter, dangling})
+        QCOMPARE(ErrorNumberOf([&] { CopyFileKeepingOthers(picture, target); }), 58);
+    QCOMPARE(ReadBytes(other), QByteArray("the user's own picture"));
+    QVERIFY(QFileInfo(linkedTarget).isSymLink());
     QCOMPARE(ReadBytes(elsewhere), QByteArray("not to be touched"));
+    QCOMPARE(ReadBytes(shorter), content.chopped(1));
+    QVERIFY(!QFile::exists(Path(QStringLiteral("nowhere.bmp"))));
     QCOMPARE(TemporaryFilesIn(Path(QStringLiteral("Pic"))), QStringList());
+}
+
+void FilesTest::writeAtomicallyThroughLinks() {
+    // The list file as a link into another folder, through a second, relative link.
+    QVERIFY(QDir().mkpath(Path(QStringLiteral("real"))));
+    QVERIFY(QDir().mkpath(Path(QStringLiteral("app"))));
+    const QString real = Path(QStringLiteral("real/list.txt"));
+    WriteBytes(real, "old list");
+    QVERIFY(QFile::link(QStringLiteral("../real/list.txt"), Path(QStringLiteral("app/hop"))));
+    const QString list = Path(QStringLiteral("app/list.txt"));
+    QVERIFY(QFile::link(QStringLiteral("hop"), list));
+
+    WriteFileAtomically(list, "new list");
+    QVERIFY(QFileInfo(list).isSymLink());
+    QVERIFY(QFileInfo(Path(QStringLiteral("app/hop"))).isSymLink());
+    QCOMPARE(ReadBytes(real), QByteArray("new list"));
+    QCOMPARE(TemporaryFilesIn(Path(QStringLiteral("app"))), QStringList());
+    QCOMPARE(TemporaryFilesIn(Path(QStringLiteral("real"))), QStringList());
+
+    // A dangling link gets its target; a cycle leads nowhere.
+    QVERIFY(QFile::remove(real));
+    WriteFileAtomically(list, "first list");
+    QVERIFY(QFileInfo(list).isSymLink());
+    QCOMPARE(ReadBytes(real), QByteArray("first list"));
+    const QString loop = Path(QStringLiteral("app/loop"));
+    QVERIFY(QFile::link(QStringLiteral("loop"), loop));
+    QCOMPARE(ErrorNumberOf([&] { WriteFileAtomically(loop, "x"); }), 76);
+    QVERIFY(QFileInfo(loop).isSymLink());
 }
 
 void FilesTest::removeTemporaryFilesTakesOnlyPrefixedFiles() {

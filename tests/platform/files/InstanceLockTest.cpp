@@ -1,4 +1,5 @@
 #include "InstanceLock.h"
+#include "PlatformError.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +18,7 @@ using namespace velmora::linux_impl;
 namespace {
 
 // The test program doubles as a second instance: run with one of these as its first
-// argument and a lock path as its second, it acts on the lock and reports on stdout.
+// argument and a locked folder as its second, it acts on the lock and reports on stdout.
 constexpr const char* kHoldMode = "--hold-lock";          // take it, then wait to be killed
 constexpr const char* kHoldAndSpawnMode = "--hold-spawn"; // also start a long-lived child
 constexpr const char* kProbeMode = "--probe-lock";        // say "held" or "free", then end
@@ -51,15 +52,16 @@ class InstanceLockTest : public QObject {
   private Q_SLOTS:
     void secondProcessSeesLockUntilFirstIsKilled();
     void childProgramsDoNotKeepLock();
-    void defaultPathIsPerUserAndPrivate();
+    void lockBelongsToTheFolderNotTheEnvironment();
 
   private:
     // Starts a helper holding the lock and waits until it has it; its stdout lines so far.
     QStringList StartHolder(QProcess& holder, const char* mode);
-    QString Probe();
+    QString
+    Probe(const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 
     QTemporaryDir dir_;
-    QString lockPath_ = dir_.filePath(QStringLiteral("velmora-test.lock"));
+    QString lockPath_ = dir_.path();
 };
 
 QStringList InstanceLockTest::StartHolder(QProcess& holder, const char* mode) {
@@ -72,8 +74,9 @@ QStringList InstanceLockTest::StartHolder(QProcess& holder, const char* mode) {
     return lines;
 }
 
-QString InstanceLockTest::Probe() {
+QString InstanceLockTest::Probe(const QProcessEnvironment& environment) {
     QProcess probe;
+    probe.setProcessEnvironment(environment);
     probe.start(QCoreApplication::applicationFilePath(), {QLatin1String(kProbeMode), lockPath_});
     if (!probe.waitForFinished(10000))
         return QStringLiteral("no answer");
@@ -116,38 +119,38 @@ void InstanceLockTest::childProgramsDoNotKeepLock() {
     ::kill(child, SIGKILL);
 }
 
-void InstanceLockTest::defaultPathIsPerUserAndPrivate() {
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    const QString uid = QString::number(::getuid());
+void InstanceLockTest::lockBelongsToTheFolderNotTheEnvironment() {
+    QProcess holder;
+    QVERIFY(StartHolder(holder, kHoldMode).contains(QStringLiteral("locked")));
 
-    QTemporaryDir runtime; // made private (0700) by QTemporaryDir
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    const QString inRuntime = DefaultInstanceLockPath();
-    QCOMPARE(QFileInfo(inRuntime).absolutePath(), runtime.path());
-    QVERIFY(QFileInfo(inRuntime).fileName().contains(uid));
+    // Started from su, cron or a remote login: other runtime, home and temporary folders.
+    QTemporaryDir elsewhere;
+    QProcessEnvironment other = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"XDG_RUNTIME_DIR", "HOME", "TMPDIR"})
+        other.insert(QLatin1String(name), elsewhere.path());
+    other.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    QCOMPARE(Probe(other), QStringLiteral("held"));
+    other.insert(QStringLiteral("XDG_RUNTIME_DIR"), elsewhere.path());
+    QCOMPARE(Probe(other), QStringLiteral("held"));
 
-    // A runtime folder others could write to is not trusted with the lock.
-    QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), 0777) == 0);
-    const QString notShared = DefaultInstanceLockPath();
-    qunsetenv("XDG_RUNTIME_DIR");
-    const QString withoutRuntime = DefaultInstanceLockPath();
-    qputenv("XDG_RUNTIME_DIR", saved);
-
-    QCOMPARE(notShared, withoutRuntime);
-    QVERIFY(!withoutRuntime.startsWith(runtime.path()));
-    QVERIFY(withoutRuntime.contains(uid));
-    struct stat st {};
-    QVERIFY(::stat(QFile::encodeName(QFileInfo(withoutRuntime).absolutePath()).constData(), &st) ==
-            0);
-    QCOMPARE(st.st_uid, ::getuid());
-    QCOMPARE(st.st_mode & 0077, 0u);
-
-    // Two locks in one process exclude each other as well.
-    const QString path = dir_.filePath(QStringLiteral("in-process.lock"));
-    InstanceLock first(path);
-    QVERIFY(!first.HeldByAnother());
-    InstanceLock second(path);
+    // Another program folder is another list: no conflict. Nor does the lock need to write.
+    QVERIFY(::chmod(QFile::encodeName(elsewhere.path()).constData(), 0555) == 0);
+    InstanceLock readOnly(elsewhere.path());
+    QVERIFY(!readOnly.HeldByAnother());
+    InstanceLock second(elsewhere.path()); // in one process too, two locks exclude each other
     QVERIFY(second.HeldByAnother());
+    QVERIFY(::chmod(QFile::encodeName(elsewhere.path()).constData(), 0700) == 0);
+    QCOMPARE(
+        QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList());
+
+    // A lock that cannot be taken is an error, never taken for "not running".
+    InstanceLock missing(elsewhere.filePath(QStringLiteral("gone")));
+    QVERIFY_THROWS_EXCEPTION(velmora::PlatformError, missing.HeldByAnother());
+
+    holder.kill();
+    QVERIFY(holder.waitForFinished(10000));
+    QCOMPARE(Probe(other), QStringLiteral("free"));
 }
 
 int main(int argc, char* argv[]) {

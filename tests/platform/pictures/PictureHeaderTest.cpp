@@ -10,6 +10,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 using namespace velmora;
 using namespace velmora::test;
 using linux_impl::DecodeForBox;
@@ -91,6 +97,32 @@ class PictureHeaderTest : public QObject {
             QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path(name)); }), Err::InvalidPicture);
         // A folder is not a picture either.
         QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(dir_.path()); }), Err::PathFileAccess);
+    }
+
+    void aFifoIsRefusedWithoutWaitingForAWriter() {
+        const QString fifo = path("pipe.jpg");
+        const QByteArray fifoName = QFile::encodeName(fifo);
+        QVERIFY(::mkfifo(fifoName.constData(), 0600) == 0);
+        // A picture that was a file when its header was read and is a FIFO now.
+        const PictureInfo became{fifo, PictureKind::Jpeg, QSize(10, 10)};
+        const QList<std::function<void()>> reads{
+            [&] { ReadPictureHeader(fifo); }, [&] { DecodeForBox(became, QSize(145, 145)); },
+            [&] { WriteBitmapFile(became, path("from-pipe.bmp")); }};
+        for (const std::function<void()>& read : reads) {
+            std::atomic<int> number{-1};
+            std::thread reader([&] { number = ErrorNumberOf(read); });
+            const bool answered = QTest::qWaitFor([&] { return number != -1; }, 30000);
+            if (!answered) {
+                // The open waits for a writer, for good: give it one so the test can end.
+                const int writer = ::open(fifoName.constData(), O_WRONLY | O_NONBLOCK);
+                if (writer >= 0)
+                    ::close(writer);
+            }
+            reader.join();
+            QVERIFY2(answered, "opening a FIFO waited for a writer");
+            QCOMPARE(number.load(), Err::InvalidPicture);
+        }
+        QVERIFY(!QFile::exists(path("from-pipe.bmp")));
     }
 
     void missingFileAndFolder() {
