@@ -46,6 +46,7 @@ FrmVer::FrmVer(Platform& platform, QWidget* registrationWindow)
     setObjectName(QStringLiteral("FrmVer"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowIcon(AppIcon());
+    setFont(WindowFont());
     setFixedSize(TwipsToPixels(5430), TwipsToPixels(3390));
 
     // Created from top to bottom, the order in which a screen reader walks them.

@@ -28,13 +28,14 @@ frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
     setObjectName(QStringLiteral("frmChangeKabegami"));
     setWindowTitle(QStringLiteral("Mosswick"));
     setWindowIcon(AppIcon());
+    setFont(WindowFont());
     setFixedSize(TwipsToPixels(1080), TwipsToPixels(360));
 
     cmdTouroku_ = new QPushButton(this);
     cmdTouroku_->setObjectName(QStringLiteral("cmdTouroku"));
     cmdTouroku_->setGeometry(TwipsRect(720, 0, 375, 375));
     cmdTouroku_->setIcon(QIcon(QStringLiteral(":/velmora/hammer.png")));
-    cmdTouroku_->setIconSize(QSize(24, 24));
+    cmdTouroku_->setIconSize(QSize(TwipsToPixels(360), TwipsToPixels(360))); // 24 x 24 at 96 dpi
     cmdTouroku_->setAccessibleName(QStringLiteral("壁紙リスト登録"));
     cmdTouroku_->setToolTip(QStringLiteral("壁紙リスト登録"));
 

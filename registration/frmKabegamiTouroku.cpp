@@ -41,6 +41,7 @@ frmKabegamiTouroku::frmKabegamiTouroku(mdlKabegami& module, QWidget* parent)
     setObjectName(QStringLiteral("frmKabegamiTouroku"));
     setWindowTitle(QStringLiteral("壁紙リスト登録"));
     setWindowIcon(AppIcon());
+    setFont(WindowFont());
     setFixedSize(TwipsToPixels(6465), TwipsToPixels(5175));
     setSizeGripEnabled(false);
     BuildControls();

@@ -2,6 +2,7 @@
 
 #include "Files.h"
 #include "PictureFiles.h"
+#include "Twips.h"
 #include "wallpaper/DesktopWallpaper.h"
 #include "wallpaper/UnsupportedWallpaper.h"
 
@@ -16,8 +17,6 @@
 namespace velmora {
 
 namespace {
-constexpr double kTwipsPerLogicalPixel = 15.0;
-
 QMessageBox::Icon IconOf(int style) {
     switch (style & 0x70) {
     case 16:
@@ -74,11 +73,11 @@ std::optional<QRect> LinuxPlatform::GetWorkArea() {
 }
 
 double LinuxPlatform::TwipsPerPixelX() {
-    return kTwipsPerLogicalPixel;
+    return TwipsPerPixel();
 }
 
 double LinuxPlatform::TwipsPerPixelY() {
-    return kTwipsPerLogicalPixel;
+    return TwipsPerPixel();
 }
 
 int LinuxPlatform::MsgBox(const QString& text, int style, const QString& title) {
