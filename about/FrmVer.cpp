@@ -6,6 +6,7 @@
 #include "Platform.h"
 #include "Resources.h"
 #include "Twips.h"
+#include "VbButton.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
@@ -95,12 +96,12 @@ FrmVer::FrmVer(Platform& platform, QWidget* registrationWindow)
     SetTextColour(lblMail_, kLinkBlue);
     lblMail_->setAccessibleDescription(QStringLiteral("メールソフトで新しいメールを作ります"));
 
-    CmdOk_ = new QPushButton(QStringLiteral("OK"), this);
+    CmdOk_ = new VbButton(QStringLiteral("OK"), this);
     CmdOk_->setObjectName(QStringLiteral("CmdOk"));
     CmdOk_->setGeometry(TwipsRect(3960, 2640, 1215, 495));
     CmdOk_->setFont(FontWithFallbacks(QStringLiteral("Times New Roman"), 12, true));
     // Neither the default nor the cancel button: Enter presses it only because it holds the
-    // focus (keyPressEvent), Escape does nothing.
+    // focus, Escape does nothing.
     CmdOk_->setAutoDefault(false);
     CmdOk_->setDefault(false);
     CmdOk_->setFocusPolicy(Qt::StrongFocus);
@@ -202,19 +203,9 @@ void FrmVer::changeEvent(QEvent* event) {
 }
 
 void FrmVer::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Escape:
+    if (event->key() == Qt::Key_Escape) {
         event->accept(); // no button is the cancel button
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (focusWidget() == CmdOk_) {
-            CmdOk_->click();
-            return;
-        }
-        break;
-    default:
-        break;
     }
     QDialog::keyPressEvent(event);
 }

@@ -31,7 +31,7 @@ frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
     setFont(WindowFont());
     setFixedSize(TwipsToPixels(1080), TwipsToPixels(360));
 
-    cmdTouroku_ = new QPushButton(this);
+    cmdTouroku_ = new VbButton(this);
     cmdTouroku_->setObjectName(QStringLiteral("cmdTouroku"));
     cmdTouroku_->setGeometry(TwipsRect(720, 0, 375, 375));
     cmdTouroku_->setIcon(QIcon(QStringLiteral(":/velmora/hammer.png")));
@@ -64,6 +64,10 @@ frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
                 [this](Qt::MouseButton, Qt::KeyboardModifiers m) { CtrlButton_MouseDown(m); });
         connect(button, &VbButton::MouseUp, this,
                 [this](Qt::MouseButton, Qt::KeyboardModifiers) { CtrlButton_MouseUp(); });
+        // Ctrl with space or Enter is the keyboard's Ctrl+click.
+        connect(button, &VbButton::KeyDown, this,
+                [this](Qt::KeyboardModifiers m) { CtrlButton_MouseDown(m); });
+        connect(button, &VbButton::KeyUp, this, &frmChangeKabegami::CtrlButton_MouseUp);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "PlatformError.h"
 #include "PreviewBox.h"
 #include "Twips.h"
+#include "VbButton.h"
 #include "VbCheckBox.h"
 #include "VbListBox.h"
 #include "mdlKabegami.h"
@@ -77,13 +78,13 @@ void frmKabegamiTouroku::BuildControls() {
     Dir1_->setGeometry(TwipsRect(120, 840, 2295, 1560));
     File1_ = Named(new FileListBox(platform_, this), "File1");
     File1_->setGeometry(TwipsRect(120, 2400, 2295, 1710));
-    cmdTouroku_ = Named(new QPushButton(QStringLiteral("登録"), this), "cmdTouroku");
+    cmdTouroku_ = Named(new VbButton(QStringLiteral("登録"), this), "cmdTouroku");
     cmdTouroku_->setGeometry(TwipsRect(120, 4320, 2295, 375));
     lstTourokuFileList_ = Named(new VbListBox(this), "lstTourokuFileList");
     lstTourokuFileList_->setGeometry(TwipsRect(2880, 480, 2535, 1500));
-    cmdAbout_ = Named(new QPushButton(QStringLiteral("about..."), this), "cmdAbout");
+    cmdAbout_ = Named(new VbButton(QStringLiteral("about..."), this), "cmdAbout");
     cmdAbout_->setGeometry(TwipsRect(5520, 1200, 855, 375));
-    cmdDelete_ = Named(new QPushButton(QStringLiteral("削除"), this), "cmdDelete");
+    cmdDelete_ = Named(new VbButton(QStringLiteral("削除"), this), "cmdDelete");
     cmdDelete_->setGeometry(TwipsRect(5520, 1560, 855, 375));
     chkFileCopy_ = Named(
         new VbCheckBox(

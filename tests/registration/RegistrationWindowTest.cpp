@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -119,7 +120,13 @@ class RegistrationWindowTest : public QObject {
             QVERIFY(!button->autoDefault());
             QVERIFY(!button->isDefault());
         }
-        // Enter on a button's focus, Escape anywhere: the window stays open.
+        // Enter presses the button that has the focus all the same.
+        QSignalSpy deleteClicks(window->cmdDelete(), &QAbstractButton::clicked);
+        window->cmdDelete()->setFocus();
+        QTest::keyClick(window->cmdDelete(), Qt::Key_Return);
+        QTest::keyClick(window->cmdDelete(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(deleteClicks.size(), 2);
+        // Escape anywhere: the window stays open.
         window->cmdAbout()->setFocus();
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QVERIFY(window->isVisible());
