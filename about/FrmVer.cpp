@@ -27,7 +27,6 @@ Label* MakeLabel(QWidget* parent, const char* name, const QString& text, const Q
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
-    label->setFocusPolicy(Qt::NoFocus);
     return label;
 }
 
@@ -106,8 +105,9 @@ FrmVer::FrmVer(Platform& platform, QWidget* registrationWindow)
     CmdOk_->setDefault(false);
     CmdOk_->setFocusPolicy(Qt::StrongFocus);
 
-    // The labels' places in the tab order matter only for access keys, which they have
-    // none of; OK is the one stop.
+    // OK holds the focus; Tab goes on to the two links.
+    setTabOrder(CmdOk_, lblURL_);
+    setTabOrder(lblURL_, lblMail_);
     CmdOk_->setFocus();
 
     connect(CmdOk_, &QPushButton::clicked, this, &FrmVer::CmdOK_Click);

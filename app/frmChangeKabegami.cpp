@@ -48,6 +48,15 @@ frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
     cmdGoNext_->setObjectName(QStringLiteral("cmdGoNext"));
     cmdGoNext_->setGeometry(TwipsRect(360, 0, 375, 375));
     cmdGoNext_->setFont(arrowFont);
+    // What "<" and ">" do, for screen readers and as tooltips.
+    const QString removing = QStringLiteral(
+        "Ctrl キーを押しながらクリックする (Ctrl+スペース、Ctrl+Enter) と壁紙を外します");
+    cmgGoPrev_->setAccessibleName(QStringLiteral("前の壁紙"));
+    cmgGoPrev_->setToolTip(QStringLiteral("前の壁紙\n") + removing);
+    cmdGoNext_->setAccessibleName(QStringLiteral("次の壁紙"));
+    cmdGoNext_->setToolTip(QStringLiteral("次の壁紙\n") + removing);
+    for (VbButton* button : {cmgGoPrev_, cmdGoNext_})
+        button->setAccessibleDescription(removing);
     for (QPushButton* button : {cmdTouroku_, static_cast<QPushButton*>(cmgGoPrev_),
                                 static_cast<QPushButton*>(cmdGoNext_)}) {
         button->setAutoDefault(false);

@@ -101,6 +101,13 @@ void frmKabegamiTouroku::BuildControls() {
     Label2_ = Named(new QLabel(QStringLiteral("登録済リスト"), this), "Label2");
     Label2_->setGeometry(TwipsRect(2880, 120, 1455, 255));
     Label2_->setFont(heading);
+    // The headings name the controls below them for screen readers.
+    Label1_->setBuddy(Drive1_);
+    Label2_->setBuddy(lstTourokuFileList_);
+    Drive1_->setAccessibleName(QStringLiteral("追加登録 ドライブ"));
+    Dir1_->setAccessibleName(QStringLiteral("追加登録 フォルダ"));
+    File1_->setAccessibleName(QStringLiteral("追加登録 ファイル"));
+    lstTourokuFileList_->setAccessibleName(Label2_->text());
 
     imgPreview_ = Named(new QLabel(this), "imgPreview");
     imgPreview_->setScaledContents(true);

@@ -49,7 +49,7 @@ class FrmVerTest : public QObject {
   private Q_SLOTS:
     void windowAndControls();
     void placeholdersReplacedBeforeShow();
-    void onlyOkTakesTheFocus();
+    void okHoldsTheFocusTabReachesTheLinks();
     void centredOnScreen();
     void registrationMinimisedWhileOpenRestoredByOk();
     void registrationRestoredByCloseBox();
@@ -156,28 +156,38 @@ void FrmVerTest::placeholdersReplacedBeforeShow() {
              QStringList({FrmVer::WebPageAddress.toString(), FrmVer::MailAddress.toString()}));
 }
 
-void FrmVerTest::onlyOkTakesTheFocus() {
+void FrmVerTest::okHoldsTheFocusTabReachesTheLinks() {
     test::FakePlatform platform;
     QWidget registration;
     registration.show();
-    OpenFromRegistration(platform, registration, [](FrmVer& about) {
+    OpenFromRegistration(platform, registration, [&](FrmVer& about) {
         auto* ok = Child<QPushButton>(about, "CmdOk");
+        QWidget* url = Child(about, "lblURL");
+        QWidget* mail = Child(about, "lblMail");
         for (QWidget* w : about.findChildren<QWidget*>()) {
-            if (w != ok)
+            if (w != ok && w != url && w != mail)
                 QCOMPARE(w->focusPolicy(), Qt::NoFocus);
         }
         QCOMPARE(ok->focusPolicy(), Qt::StrongFocus);
         QVERIFY(!ok->isDefault());
         QVERIFY(!ok->autoDefault());
         QTRY_COMPARE(QApplication::focusWidget(), ok);
-        // Tab and Shift+Tab have nowhere else to go
+        // Tab walks OK, the web link, the mail link and back; Enter and space follow a link.
+        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), url);
+        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Return);
+        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), mail);
+        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Space);
         QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), ok);
         QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), ok);
-
+        QCOMPARE(QApplication::focusWidget(), mail);
+        QVERIFY(about.isVisible()); // following a link leaves the window open
         about.close();
     });
+    QCOMPARE(platform.openedUrls,
+             QStringList({"https://www.example.com/velmora/", "mailto:velmora@example.com"}));
 }
 
 void FrmVerTest::centredOnScreen() {

@@ -5,6 +5,7 @@
 #include "PictureFiles.h"
 #include "mdlKabegami.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -105,6 +106,16 @@ class frmChangeKabegamiTest : public QObject {
         QCOMPARE(Button("cmgGoPrev")->font().pointSizeF(), 9.75);
         QCOMPARE(Button("cmdTouroku")->nextInFocusChain(), Button("cmgGoPrev"));
         QCOMPARE(Button("cmgGoPrev")->nextInFocusChain(), Button("cmdGoNext"));
+        // Screen readers hear what the arrows do, and how to remove the wallpaper.
+        for (const auto& [name, spoken] :
+             {std::pair{"cmgGoPrev", "前の壁紙"}, std::pair{"cmdGoNext", "次の壁紙"}}) {
+            QAccessibleInterface* button = QAccessible::queryAccessibleInterface(Button(name));
+            QVERIFY(button);
+            QCOMPARE(button->text(QAccessible::Name), QString::fromUtf8(spoken));
+            QVERIFY(
+                button->text(QAccessible::Description).contains(QStringLiteral("壁紙を外します")));
+            QVERIFY(Button(name)->toolTip().startsWith(QString::fromUtf8(spoken)));
+        }
         const Qt::WindowFlags flags = form_->windowFlags();
         QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
         QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));

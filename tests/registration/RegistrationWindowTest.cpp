@@ -6,6 +6,7 @@
 #include "VbCheckBox.h"
 #include "VbListBox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
 #include <QLabel>
@@ -92,6 +93,23 @@ class RegistrationWindowTest : public QObject {
         QVERIFY(window->imgPreview()->isVisible());
         QVERIFY(window->imgPreview()->pixmap().isNull());
         QCOMPARE(window->lblErrMessage()->text(), QString());
+    }
+
+    void screenReadersHearWhatTheListsHold() {
+        Machine machine;
+        auto window = machine.Open();
+        QVERIFY(window);
+        const QList<std::pair<QWidget*, QString>> named{
+            {window->Dir1(), QStringLiteral("追加登録 フォルダ")},
+            {window->File1(), QStringLiteral("追加登録 ファイル")},
+            {window->lstTourokuFileList(), QStringLiteral("登録済リスト")}};
+        for (const auto& [control, name] : named) {
+            QAccessibleInterface* list = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(list);
+            QCOMPARE(list->text(QAccessible::Name), name);
+        }
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label2"))->buddy(),
+                 window->lstTourokuFileList());
     }
 
     void tabsThroughTheControlsInOrder() {
