@@ -19,6 +19,9 @@ namespace {
 const QColor kPurple(128, 0, 128);
 const QColor kDarkBlue(0, 0, 192);
 const QColor kLinkBlue(0, 0, 255);
+// The light dialog face that the colours above were chosen for; under a dark desktop theme
+// they would stand on a dark ground, hard to read.
+const QColor kDialogFace(240, 240, 240);
 
 template <typename Label>
 Label* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
@@ -47,6 +50,7 @@ FrmVer::FrmVer(Platform& platform, QWidget* registrationWindow)
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowIcon(AppIcon());
     setFont(WindowFont());
+    setPalette(QPalette(kDialogFace));
     setFixedSize(TwipsToPixels(5430), TwipsToPixels(3390));
 
     // Created from top to bottom, the order in which a screen reader walks them.

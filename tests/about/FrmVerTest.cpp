@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 using namespace velmora;
@@ -41,6 +43,27 @@ void OpenFromRegistration(test::FakePlatform& platform, QWidget& registration,
     QVERIFY(ran);
 }
 
+// WCAG contrast ratio of two colours.
+double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QPalette DarkPalette() {
+    QPalette dark(QColor(53, 53, 53), QColor(40, 40, 40));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    return dark;
+}
+
 } // namespace
 
 class FrmVerTest : public QObject {
@@ -59,6 +82,8 @@ class FrmVerTest : public QObject {
     void linksOpenAddressesEveryTime();
     void linksNeedAFullClick();
     void linksForPointerAndScreenReader();
+    void everyTextReadableInLightAndDarkThemes_data();
+    void everyTextReadableInLightAndDarkThemes();
 };
 
 void FrmVerTest::windowAndControls() {
@@ -354,6 +379,42 @@ void FrmVerTest::linksForPointerAndScreenReader() {
     // the other labels keep the pointer of the window
     QCOMPARE(Child(about, "Label2")->cursor().shape(), Qt::ArrowCursor);
     QVERIFY(!Child(about, "Image1")->accessibleName().isEmpty());
+}
+
+void FrmVerTest::everyTextReadableInLightAndDarkThemes_data() {
+    QTest::addColumn<QPalette>("theme");
+    QTest::newRow("light") << QPalette(QColor(239, 239, 239));
+    QTest::newRow("dark") << DarkPalette();
+}
+
+void FrmVerTest::everyTextReadableInLightAndDarkThemes() {
+    QFETCH(QPalette, theme);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(theme);
+    test::FakePlatform platform;
+    QWidget registration;
+    FrmVer about(platform, &registration);
+    QApplication::setPalette(before);
+    QStringList unreadable;
+    for (const QWidget* w : about.findChildren<QWidget*>()) {
+        QString text;
+        QColor ground;
+        if (const auto* label = qobject_cast<const QLabel*>(w)) {
+            text = label->text();
+            const QWidget* filled =
+                label->autoFillBackground() ? static_cast<const QWidget*>(label) : &about;
+            ground = filled->palette().color(filled->backgroundRole());
+        } else if (const auto* button = qobject_cast<const QPushButton*>(w)) {
+            text = button->text();
+            ground = button->palette().color(QPalette::Button);
+        }
+        if (text.isEmpty())
+            continue;
+        const double ratio = Contrast(w->palette().color(w->foregroundRole()), ground);
+        if (ratio < 4.5)
+            unreadable << QStringLiteral("%1 %2:1").arg(w->objectName()).arg(ratio, 0, 'f', 2);
+    }
+    QVERIFY2(unreadable.isEmpty(), qPrintable(unreadable.join(QStringLiteral(", "))));
 }
 
 QTEST_MAIN(FrmVerTest)
