@@ -34,7 +34,10 @@ frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
     cmdTouroku_ = new VbButton(this);
     cmdTouroku_->setObjectName(QStringLiteral("cmdTouroku"));
     cmdTouroku_->setGeometry(TwipsRect(720, 0, 375, 375));
-    cmdTouroku_->setIcon(QIcon(QStringLiteral(":/velmora/hammer.png")));
+    QIcon hammer;
+    hammer.addFile(QStringLiteral(":/velmora/hammer.png"));
+    hammer.addFile(QStringLiteral(":/velmora/hammer@2x.png")); // sharp on doubled screens
+    cmdTouroku_->setIcon(hammer);
     cmdTouroku_->setIconSize(QSize(TwipsToPixels(360), TwipsToPixels(360))); // 24 x 24 at 96 dpi
     cmdTouroku_->setAccessibleName(QStringLiteral("壁紙リスト登録"));
     cmdTouroku_->setToolTip(QStringLiteral("壁紙リスト登録"));
