@@ -71,17 +71,19 @@ frmKabegamiTouroku::~frmKabegamiTouroku() = default;
 void frmKabegamiTouroku::BuildControls() {
     const QFont heading = MsPGothic(11.25, true);
 
+    // The framed lists keep their frames whole at fractional screen scales.
+    const qreal ratio = devicePixelRatioF();
     // Made in tab order, so the focus chain follows it.
     Drive1_ = Named(new DriveComboBox(platform_, this), "Drive1");
     Drive1_->setGeometry(TwipsRect(120, 480, 2295, 300));
     Dir1_ = Named(new DirListBox(platform_, this), "Dir1");
-    Dir1_->setGeometry(TwipsRect(120, 840, 2295, 1560));
+    Dir1_->setGeometry(OnScreenPixels(TwipsRect(120, 840, 2295, 1560), ratio));
     File1_ = Named(new FileListBox(platform_, this), "File1");
-    File1_->setGeometry(TwipsRect(120, 2400, 2295, 1710));
+    File1_->setGeometry(OnScreenPixels(TwipsRect(120, 2400, 2295, 1710), ratio));
     cmdTouroku_ = Named(new VbButton(QStringLiteral("登録"), this), "cmdTouroku");
     cmdTouroku_->setGeometry(TwipsRect(120, 4320, 2295, 375));
     lstTourokuFileList_ = Named(new VbListBox(this), "lstTourokuFileList");
-    lstTourokuFileList_->setGeometry(TwipsRect(2880, 480, 2535, 1500));
+    lstTourokuFileList_->setGeometry(OnScreenPixels(TwipsRect(2880, 480, 2535, 1500), ratio));
     cmdAbout_ = Named(new VbButton(QStringLiteral("about..."), this), "cmdAbout");
     cmdAbout_->setGeometry(TwipsRect(5520, 1200, 855, 375));
     cmdDelete_ = Named(new VbButton(QStringLiteral("削除"), this), "cmdDelete");

@@ -55,6 +55,23 @@ inline QRect TwipsRect(double left, double top, double width, double height) {
     return QRect(x, y, TwipsToPixels(left + width) - x, TwipsToPixels(top + height) - y);
 }
 
+// A framed control's rectangle with each outer edge moved by at most three pixels so that it
+// falls on a whole pixel of the screen. At fractional scales a frame line that falls between
+// two screen pixels is painted over by the control's contents (a list box lost its bottom line
+// at 150 %). At whole scales nothing moves.
+inline QRect OnScreenPixels(const QRect& rect, qreal ratio) {
+    const auto snap = [ratio](int v) {
+        for (int d : {0, 1, -1, 2, -2, 3, -3}) {
+            const qreal device = (v + d) * ratio;
+            if (std::abs(device - std::round(device)) < 1e-6)
+                return v + d;
+        }
+        return v;
+    };
+    return QRect(QPoint(snap(rect.left()), snap(rect.top())),
+                 QPoint(snap(rect.right()), snap(rect.bottom())));
+}
+
 // A point size of the design, grown with the user's font.
 inline double DesignPoints(double points) {
     return points * FontGrowth();

@@ -92,6 +92,30 @@ QStringList Misfits(QWidget& window) {
     return misfits;
 }
 
+// Where a list box does not show the bottom or right line of its frame, a line telling so. The
+// window is drawn at the screen's own pixels; the lines are sought where the list ends.
+QString LostFrameLine(QWidget& window, const QWidget* list) {
+    const QImage shot = window.grab().toImage();
+    const qreal ratio = shot.devicePixelRatio();
+    const QRect device(
+        QRectF(QRectF(list->geometry()).topLeft() * ratio, QSizeF(list->size()) * ratio)
+            .toAlignedRect());
+    const QColor line = shot.pixelColor(device.center().x(), device.top());
+    const auto found = [&](QPoint a, QPoint b) {
+        return shot.pixelColor(a) == line || shot.pixelColor(b) == line;
+    };
+    const int x = device.center().x(), y = device.center().y();
+    QStringList lost;
+    if (!found({x, device.bottom()}, {x, device.bottom() - 1}))
+        lost << QStringLiteral("bottom");
+    if (!found({device.right(), y}, {device.right() - 1, y}))
+        lost << QStringLiteral("right");
+    return lost.isEmpty() ? QString()
+                          : QStringLiteral("%1: no %2 frame line at scale %3")
+                                .arg(list->objectName(), lost.join(QLatin1Char('+')))
+                                .arg(ratio);
+}
+
 } // namespace
 
 class TextFitTest : public QObject {
@@ -128,6 +152,12 @@ class TextFitTest : public QObject {
              {static_cast<QWidget*>(&changer), static_cast<QWidget*>(&registration),
               static_cast<QWidget*>(&about)})
             misfits << Misfits(*window);
+        for (const char* name : {"Dir1", "File1", "lstTourokuFileList"}) {
+            const QString lost =
+                LostFrameLine(registration, registration.findChild<QWidget*>(QLatin1String(name)));
+            if (!lost.isEmpty())
+                misfits << lost;
+        }
         QApplication::setFont(before);
         QVERIFY2(misfits.isEmpty(), qPrintable(misfits.join(QLatin1Char('\n'))));
     }
