@@ -1,6 +1,7 @@
 #include "FrmVer.h"
 
 #include "AppIcon.h"
+#include "CentreOnScreen.h"
 #include "Fonts.h"
 #include "LinkLabel.h"
 #include "Platform.h"
@@ -10,7 +11,6 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QScreen>
 
 namespace velmora {
 
@@ -153,38 +153,9 @@ void FrmVer::OpenMailTo() {
     platform_.OpenUrl(QStringLiteral("mailto:") + MailAddress.toString());
 }
 
-// Centres the whole window, frame and title bar included. Before its first showing the
-// window does not know its own frame yet; the frame of the window it belongs to, drawn by
-// the same window manager, is the best guess.
-void FrmVer::CentreOnScreen() {
-    QScreen* screen = this->screen();
-    if (!screen)
-        return;
-    QMargins frame(geometry().left() - frameGeometry().left(),
-                   geometry().top() - frameGeometry().top(),
-                   frameGeometry().right() - geometry().right(),
-                   frameGeometry().bottom() - geometry().bottom());
-    const bool known = !frame.isNull();
-    if (!known && parentWidget()) {
-        const QWidget* owner = parentWidget()->window();
-        frame = QMargins(owner->geometry().left() - owner->frameGeometry().left(),
-                         owner->geometry().top() - owner->frameGeometry().top(),
-                         owner->frameGeometry().right() - owner->geometry().right(),
-                         owner->frameGeometry().bottom() - owner->geometry().bottom());
-    }
-    const QRect area = screen->geometry();
-    const QSize outer = size().grownBy(frame);
-    QPoint corner(area.x() + (area.width() - outer.width()) / 2,
-                  area.y() + (area.height() - outer.height()) / 2);
-    // move() places the frame once the frame is known, the client area until then
-    if (!known)
-        corner += QPoint(frame.left(), frame.top());
-    move(corner);
-}
-
 void FrmVer::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
-        CentreOnScreen(); // before the dialog would place itself over its parent
+        CentreOnScreen(*this); // before the dialog would place itself over its parent
         open_ = true;
     }
     QDialog::showEvent(event);

@@ -1,6 +1,7 @@
 #include "frmKabegamiTouroku.h"
 
 #include "AppIcon.h"
+#include "CentreOnScreen.h"
 #include "DirListBox.h"
 #include "DriveComboBox.h"
 #include "FileListBox.h"
@@ -14,11 +15,9 @@
 #include "VbListBox.h"
 #include "mdlKabegami.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 
 namespace velmora {
@@ -165,15 +164,10 @@ void frmKabegamiTouroku::PlacePreview(float width, float height) {
 }
 
 void frmKabegamiTouroku::showEvent(QShowEvent* event) {
-    // Centred on the screen at its first showing; the frame is known by now where the
-    // platform tells it before the window is mapped.
+    // Centred on the screen at its first showing, frame included.
     if (!placed_) {
         placed_ = true;
-        QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-        if (screen != nullptr) {
-            const QSize frame = frameGeometry().size();
-            move(screen->geometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
-        }
+        CentreOnScreen(*this);
     }
     QDialog::showEvent(event);
 }
