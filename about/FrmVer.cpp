@@ -1,15 +1,16 @@
 #include "FrmVer.h"
 
 #include "AppIcon.h"
+#include "CentreOnScreen.h"
 #include "Fonts.h"
 #include "LinkLabel.h"
 #include "Platform.h"
 #include "Resources.h"
 #include "Twips.h"
+#include "VbButton.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QScreen>
 
 namespace velmora {
 
@@ -18,6 +19,9 @@ namespace {
 const QColor kPurple(128, 0, 128);
 const QColor kDarkBlue(0, 0, 192);
 const QColor kLinkBlue(0, 0, 255);
+// The light dialog face that the colours above were chosen for; under a dark desktop theme
+// they would stand on a dark ground, hard to read.
+const QColor kDialogFace(240, 240, 240);
 
 template <typename Label>
 Label* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
@@ -26,7 +30,6 @@ Label* MakeLabel(QWidget* parent, const char* name, const QString& text, const Q
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(true);
-    label->setFocusPolicy(Qt::NoFocus);
     return label;
 }
 
@@ -46,6 +49,8 @@ FrmVer::FrmVer(Platform& platform, QWidget* registrationWindow)
     setObjectName(QStringLiteral("FrmVer"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowIcon(AppIcon());
+    setFont(WindowFont());
+    setPalette(QPalette(kDialogFace));
     setFixedSize(TwipsToPixels(5430), TwipsToPixels(3390));
 
     // Created from top to bottom, the order in which a screen reader walks them.
@@ -94,18 +99,19 @@ FrmVer::FrmVer(Platform& platform, QWidget* registrationWindow)
     SetTextColour(lblMail_, kLinkBlue);
     lblMail_->setAccessibleDescription(QStringLiteral("メールソフトで新しいメールを作ります"));
 
-    CmdOk_ = new QPushButton(QStringLiteral("OK"), this);
+    CmdOk_ = new VbButton(QStringLiteral("OK"), this);
     CmdOk_->setObjectName(QStringLiteral("CmdOk"));
     CmdOk_->setGeometry(TwipsRect(3960, 2640, 1215, 495));
     CmdOk_->setFont(FontWithFallbacks(QStringLiteral("Times New Roman"), 12, true));
     // Neither the default nor the cancel button: Enter presses it only because it holds the
-    // focus (keyPressEvent), Escape does nothing.
+    // focus, Escape does nothing.
     CmdOk_->setAutoDefault(false);
     CmdOk_->setDefault(false);
     CmdOk_->setFocusPolicy(Qt::StrongFocus);
 
-    // The labels' places in the tab order matter only for access keys, which they have
-    // none of; OK is the one stop.
+    // OK holds the focus; Tab goes on to the two links.
+    setTabOrder(CmdOk_, lblURL_);
+    setTabOrder(lblURL_, lblMail_);
     CmdOk_->setFocus();
 
     connect(CmdOk_, &QPushButton::clicked, this, &FrmVer::CmdOK_Click);
@@ -147,38 +153,9 @@ void FrmVer::OpenMailTo() {
     platform_.OpenUrl(QStringLiteral("mailto:") + MailAddress.toString());
 }
 
-// Centres the whole window, frame and title bar included. Before its first showing the
-// window does not know its own frame yet; the frame of the window it belongs to, drawn by
-// the same window manager, is the best guess.
-void FrmVer::CentreOnScreen() {
-    QScreen* screen = this->screen();
-    if (!screen)
-        return;
-    QMargins frame(geometry().left() - frameGeometry().left(),
-                   geometry().top() - frameGeometry().top(),
-                   frameGeometry().right() - geometry().right(),
-                   frameGeometry().bottom() - geometry().bottom());
-    const bool known = !frame.isNull();
-    if (!known && parentWidget()) {
-        const QWidget* owner = parentWidget()->window();
-        frame = QMargins(owner->geometry().left() - owner->frameGeometry().left(),
-                         owner->geometry().top() - owner->frameGeometry().top(),
-                         owner->frameGeometry().right() - owner->geometry().right(),
-                         owner->frameGeometry().bottom() - owner->geometry().bottom());
-    }
-    const QRect area = screen->geometry();
-    const QSize outer = size().grownBy(frame);
-    QPoint corner(area.x() + (area.width() - outer.width()) / 2,
-                  area.y() + (area.height() - outer.height()) / 2);
-    // move() places the frame once the frame is known, the client area until then
-    if (!known)
-        corner += QPoint(frame.left(), frame.top());
-    move(corner);
-}
-
 void FrmVer::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
-        CentreOnScreen(); // before the dialog would place itself over its parent
+        CentreOnScreen(*this); // before the dialog would place itself over its parent
         open_ = true;
     }
     QDialog::showEvent(event);
@@ -201,19 +178,9 @@ void FrmVer::changeEvent(QEvent* event) {
 }
 
 void FrmVer::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_Escape:
+    if (event->key() == Qt::Key_Escape) {
         event->accept(); // no button is the cancel button
         return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (focusWidget() == CmdOk_) {
-            CmdOk_->click();
-            return;
-        }
-        break;
-    default:
-        break;
     }
     QDialog::keyPressEvent(event);
 }

@@ -39,7 +39,6 @@ class FrmVer : public QDialog {
     void lblMail_Click() { OpenMailTo(); }
     void OpenWebPage();
     void OpenMailTo();
-    void CentreOnScreen();
 
     Platform& platform_;
     QPointer<QWidget> registrationWindow_;

@@ -5,8 +5,8 @@
 namespace velmora {
 
 // A label that acts as a link: a pointing hand over it, a click on it with the left button,
-// and a "link" with a press action for screen readers. Like the other labels it never takes
-// the keyboard focus.
+// a stop of the Tab key where Enter or space follows it, and a "link" with a press action for
+// screen readers.
 class LinkLabel : public QLabel {
     Q_OBJECT
   public:
@@ -18,6 +18,8 @@ class LinkLabel : public QLabel {
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     bool pressed_ = false;

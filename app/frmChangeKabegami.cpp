@@ -28,13 +28,17 @@ frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
     setObjectName(QStringLiteral("frmChangeKabegami"));
     setWindowTitle(QStringLiteral("Mosswick"));
     setWindowIcon(AppIcon());
+    setFont(WindowFont());
     setFixedSize(TwipsToPixels(1080), TwipsToPixels(360));
 
-    cmdTouroku_ = new QPushButton(this);
+    cmdTouroku_ = new VbButton(this);
     cmdTouroku_->setObjectName(QStringLiteral("cmdTouroku"));
     cmdTouroku_->setGeometry(TwipsRect(720, 0, 375, 375));
-    cmdTouroku_->setIcon(QIcon(QStringLiteral(":/velmora/hammer.png")));
-    cmdTouroku_->setIconSize(QSize(24, 24));
+    QIcon hammer;
+    hammer.addFile(QStringLiteral(":/velmora/hammer.png"));
+    hammer.addFile(QStringLiteral(":/velmora/hammer@2x.png")); // sharp on doubled screens
+    cmdTouroku_->setIcon(hammer);
+    cmdTouroku_->setIconSize(QSize(TwipsToPixels(360), TwipsToPixels(360))); // 24 x 24 at 96 dpi
     cmdTouroku_->setAccessibleName(QStringLiteral("壁紙リスト登録"));
     cmdTouroku_->setToolTip(QStringLiteral("壁紙リスト登録"));
 
@@ -47,6 +51,15 @@ frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
     cmdGoNext_->setObjectName(QStringLiteral("cmdGoNext"));
     cmdGoNext_->setGeometry(TwipsRect(360, 0, 375, 375));
     cmdGoNext_->setFont(arrowFont);
+    // What "<" and ">" do, for screen readers and as tooltips.
+    const QString removing = QStringLiteral(
+        "Ctrl キーを押しながらクリックする (Ctrl+スペース、Ctrl+Enter) と壁紙を外します");
+    cmgGoPrev_->setAccessibleName(QStringLiteral("前の壁紙"));
+    cmgGoPrev_->setToolTip(QStringLiteral("前の壁紙\n") + removing);
+    cmdGoNext_->setAccessibleName(QStringLiteral("次の壁紙"));
+    cmdGoNext_->setToolTip(QStringLiteral("次の壁紙\n") + removing);
+    for (VbButton* button : {cmgGoPrev_, cmdGoNext_})
+        button->setAccessibleDescription(removing);
     for (QPushButton* button : {cmdTouroku_, static_cast<QPushButton*>(cmgGoPrev_),
                                 static_cast<QPushButton*>(cmdGoNext_)}) {
         button->setAutoDefault(false);
@@ -63,6 +76,10 @@ frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
                 [this](Qt::MouseButton, Qt::KeyboardModifiers m) { CtrlButton_MouseDown(m); });
         connect(button, &VbButton::MouseUp, this,
                 [this](Qt::MouseButton, Qt::KeyboardModifiers) { CtrlButton_MouseUp(); });
+        // Ctrl with space or Enter is the keyboard's Ctrl+click.
+        connect(button, &VbButton::KeyDown, this,
+                [this](Qt::KeyboardModifiers m) { CtrlButton_MouseDown(m); });
+        connect(button, &VbButton::KeyUp, this, &frmChangeKabegami::CtrlButton_MouseUp);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "frmKabegamiTouroku.h"
 
 #include "AppIcon.h"
+#include "CentreOnScreen.h"
 #include "DirListBox.h"
 #include "DriveComboBox.h"
 #include "FileListBox.h"
@@ -9,15 +10,14 @@
 #include "PlatformError.h"
 #include "PreviewBox.h"
 #include "Twips.h"
+#include "VbButton.h"
 #include "VbCheckBox.h"
 #include "VbListBox.h"
 #include "mdlKabegami.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 
 namespace velmora {
@@ -41,6 +41,7 @@ frmKabegamiTouroku::frmKabegamiTouroku(mdlKabegami& module, QWidget* parent)
     setObjectName(QStringLiteral("frmKabegamiTouroku"));
     setWindowTitle(QStringLiteral("壁紙リスト登録"));
     setWindowIcon(AppIcon());
+    setFont(WindowFont());
     setFixedSize(TwipsToPixels(6465), TwipsToPixels(5175));
     setSizeGripEnabled(false);
     BuildControls();
@@ -69,20 +70,22 @@ frmKabegamiTouroku::~frmKabegamiTouroku() = default;
 void frmKabegamiTouroku::BuildControls() {
     const QFont heading = MsPGothic(11.25, true);
 
+    // The framed lists keep their frames whole at fractional screen scales.
+    const qreal ratio = devicePixelRatioF();
     // Made in tab order, so the focus chain follows it.
     Drive1_ = Named(new DriveComboBox(platform_, this), "Drive1");
     Drive1_->setGeometry(TwipsRect(120, 480, 2295, 300));
     Dir1_ = Named(new DirListBox(platform_, this), "Dir1");
-    Dir1_->setGeometry(TwipsRect(120, 840, 2295, 1560));
+    Dir1_->setGeometry(OnScreenPixels(TwipsRect(120, 840, 2295, 1560), ratio));
     File1_ = Named(new FileListBox(platform_, this), "File1");
-    File1_->setGeometry(TwipsRect(120, 2400, 2295, 1710));
-    cmdTouroku_ = Named(new QPushButton(QStringLiteral("登録"), this), "cmdTouroku");
+    File1_->setGeometry(OnScreenPixels(TwipsRect(120, 2400, 2295, 1710), ratio));
+    cmdTouroku_ = Named(new VbButton(QStringLiteral("登録"), this), "cmdTouroku");
     cmdTouroku_->setGeometry(TwipsRect(120, 4320, 2295, 375));
     lstTourokuFileList_ = Named(new VbListBox(this), "lstTourokuFileList");
-    lstTourokuFileList_->setGeometry(TwipsRect(2880, 480, 2535, 1500));
-    cmdAbout_ = Named(new QPushButton(QStringLiteral("about..."), this), "cmdAbout");
+    lstTourokuFileList_->setGeometry(OnScreenPixels(TwipsRect(2880, 480, 2535, 1500), ratio));
+    cmdAbout_ = Named(new VbButton(QStringLiteral("about..."), this), "cmdAbout");
     cmdAbout_->setGeometry(TwipsRect(5520, 1200, 855, 375));
-    cmdDelete_ = Named(new QPushButton(QStringLiteral("削除"), this), "cmdDelete");
+    cmdDelete_ = Named(new VbButton(QStringLiteral("削除"), this), "cmdDelete");
     cmdDelete_->setGeometry(TwipsRect(5520, 1560, 855, 375));
     chkFileCopy_ = Named(
         new VbCheckBox(
@@ -99,6 +102,13 @@ void frmKabegamiTouroku::BuildControls() {
     Label2_ = Named(new QLabel(QStringLiteral("登録済リスト"), this), "Label2");
     Label2_->setGeometry(TwipsRect(2880, 120, 1455, 255));
     Label2_->setFont(heading);
+    // The headings name the controls below them for screen readers.
+    Label1_->setBuddy(Drive1_);
+    Label2_->setBuddy(lstTourokuFileList_);
+    Drive1_->setAccessibleName(QStringLiteral("追加登録 ドライブ"));
+    Dir1_->setAccessibleName(QStringLiteral("追加登録 フォルダ"));
+    File1_->setAccessibleName(QStringLiteral("追加登録 ファイル"));
+    lstTourokuFileList_->setAccessibleName(Label2_->text());
 
     imgPreview_ = Named(new QLabel(this), "imgPreview");
     imgPreview_->setScaledContents(true);
@@ -154,15 +164,10 @@ void frmKabegamiTouroku::PlacePreview(float width, float height) {
 }
 
 void frmKabegamiTouroku::showEvent(QShowEvent* event) {
-    // Centred on the screen at its first showing; the frame is known by now where the
-    // platform tells it before the window is mapped.
+    // Centred on the screen at its first showing, frame included.
     if (!placed_) {
         placed_ = true;
-        QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-        if (screen != nullptr) {
-            const QSize frame = frameGeometry().size();
-            move(screen->geometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
-        }
+        CentreOnScreen(*this);
     }
     QDialog::showEvent(event);
 }

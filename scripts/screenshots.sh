@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Takes a screenshot of each of Velmora's three windows on a private Xvfb with openbox and
-# writes docs/changer.png, docs/registration.png and docs/about.png.
+# Takes a screenshot of each of Velmora's three windows on a private Xvfb with openbox, in
+# three settings, and writes them into docs/:
+#   changer.png registration.png about.png                 light theme, 9 pt font
+#   changer-dark.png registration-dark.png about-dark.png  dark theme (qt6ct "darker"), 11 pt
+#   changer-2x.png registration-2x.png about-2x.png        QT_SCALE_FACTOR=2, 9 pt
 #   scripts/screenshots.sh [build folder]      (default: build/; nothing is built here)
 # The program runs from a copy in a temporary application folder with two sample pictures,
 # so nothing of yours is read or changed.
@@ -9,6 +12,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 docs="$root/docs"
 [ -x "$build/velmora" ] || { echo "screenshots.sh: $build/velmora is missing; build first" >&2; exit 1; }
+[ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so ] ||
+    { echo "screenshots.sh: qt6ct is not installed (apt-get install qt6ct)" >&2; exit 1; }
 for tool in Xvfb openbox xdotool xwininfo xprop import convert; do
     command -v "$tool" >/dev/null || { echo "screenshots.sh: $tool is not installed (scripts/install-deps.sh)" >&2; exit 1; }
 done
@@ -40,15 +45,6 @@ export DISPLAY=":$(head -n1 "$scratch/display")"
 openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
 pids+=($!)
 sleep 1
-
-app="$scratch/Velmora"
-mkdir -p "$app"
-cp "$build/velmora" "$app/velmora"
-cp "$root/resources/about.jpg" "$app/waterfall.jpg"
-convert -size 320x240 gradient:'#f6c95b'-'#b5433a' "BMP3:$app/sunset.bmp"
-
-(cd "$app" && exec ./velmora) >"$scratch/velmora.log" 2>&1 &
-pids+=($!)
 
 # Waits for a window by its exact title and prints its id.
 window() {
@@ -85,22 +81,62 @@ shot() {
     echo "$file"
 }
 
+# A position in a window, given in pixels of the design (96 dpi, 9 pt), in the window's
+# pixels at the current zoom.
+at() {
+    awk -v x="$1" -v y="$2" -v z="$zoom" 'BEGIN { printf "%d %d", x * z + 0.5, y * z + 0.5 }'
+}
+
+# Starts the program from a fresh application folder with two sample pictures and takes
+# the three windows, each file named with suffix; the rest of the environment is the caller's.
+take_set() {
+    local suffix=$1 app changer registration about pid
+    app="$scratch/Velmora$suffix"
+    mkdir -p "$app"
+    cp "$build/velmora" "$app/velmora"
+    cp "$root/resources/about.jpg" "$app/waterfall.jpg"
+    convert -size 320x240 gradient:'#f6c95b'-'#b5433a' "BMP3:$app/sunset.bmp"
+    (cd "$app" && exec ./velmora) >"$scratch/velmora.log" 2>&1 &
+    pid=$!
+    pids+=($pid)
+
+    changer=$(window "Mosswick")
+    shot "$changer" "$docs/changer$suffix.png"
+    # the hammer: the third button, 48..72 x 0..24 pixels in the client area
+    xdotool mousemove --window "$changer" $(at 60 12) click 1
+    registration=$(window "壁紙リスト登録")
+    # preview the first picture of the file list (its first row, 8..161 x 160..274)
+    xdotool mousemove --window "$registration" $(at 40 168) click 1
+    sleep 0.7
+    xdotool mousemove --window "$registration" $(at 600 400)
+    shot "$registration" "$docs/registration$suffix.png"
+    # "about..." at 368..425 x 80..105
+    xdotool mousemove --window "$registration" $(at 396 92) click 1
+    about=$(window "バージョン情報")
+    xdotool mousemove --window "$about" $(at 300 20)
+    sleep 0.3
+    shot "$about" "$docs/about$suffix.png"
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+}
+
 mkdir -p "$docs"
-changer=$(window "Mosswick")
-shot "$changer" "$docs/changer.png"
+zoom=1
+take_set ""
 
-# the hammer: the third button, 48..72 x 0..24 pixels in the client area
-xdotool mousemove --window "$changer" 60 12 click 1
-registration=$(window "壁紙リスト登録")
-# preview the first picture of the file list (its first row, 8..161 x 160..274)
-xdotool mousemove --window "$registration" 40 168 click 1
-sleep 0.7
-xdotool mousemove --window "$registration" 600 400
-shot "$registration" "$docs/registration.png"
+mkdir -p "$XDG_CONFIG_HOME/qt6ct"
+cat >"$XDG_CONFIG_HOME/qt6ct/qt6ct.conf" <<CONF
+[Appearance]
+color_scheme_path=/usr/share/qt6ct/colors/darker.conf
+custom_palette=true
+style=Fusion
 
-# "about..." at 368..425 x 80..105
-xdotool mousemove --window "$registration" 396 92 click 1
-about=$(window "バージョン情報")
-xdotool mousemove --window "$about" 300 20
-sleep 0.3
-shot "$about" "$docs/about.png"
+[Fonts]
+general="Sans Serif,11,-1,5,400,0,0,0,0,0,0,0,0,0,0,1"
+fixed="Monospace,11,-1,5,400,0,0,0,0,0,0,0,0,0,0,1"
+CONF
+zoom=$(awk 'BEGIN { print 11 / 9 }')
+QT_QPA_PLATFORMTHEME=qt6ct take_set "-dark"
+
+zoom=2
+QT_SCALE_FACTOR=2 take_set "-2x"

@@ -4,6 +4,7 @@
 #include "Files.h"
 #include "PictureFiles.h"
 #include "ProgramFolder.h"
+#include "Twips.h"
 #include "wallpaper/DesktopWallpaper.h"
 #include "wallpaper/UnsupportedWallpaper.h"
 
@@ -18,8 +19,6 @@
 namespace velmora {
 
 namespace {
-constexpr double kTwipsPerLogicalPixel = 15.0;
-
 QMessageBox::Icon IconOf(int style) {
     switch (style & 0x70) {
     case 16:
@@ -40,20 +39,23 @@ struct ButtonChoice {
     int result;
 };
 
+// The captions and access keys of the system's own Japanese message boxes: Y or Alt+Y answers
+// Yes, N or Alt+N answers No.
 QList<ButtonChoice> ButtonsOf(int style) {
     switch (style & 0x7) {
     case 1:
         return {{u"OK", MsgBoxResult::Ok}, {u"キャンセル", MsgBoxResult::Cancel}};
     case 3:
-        return {{u"はい", MsgBoxResult::Yes},
-                {u"いいえ", MsgBoxResult::No},
+        return {{u"はい(&Y)", MsgBoxResult::Yes},
+                {u"いいえ(&N)", MsgBoxResult::No},
                 {u"キャンセル", MsgBoxResult::Cancel}};
     case 4:
-        return {{u"はい", MsgBoxResult::Yes}, {u"いいえ", MsgBoxResult::No}};
+        return {{u"はい(&Y)", MsgBoxResult::Yes}, {u"いいえ(&N)", MsgBoxResult::No}};
     default:
         return {{u"OK", MsgBoxResult::Ok}};
     }
 }
+
 } // namespace
 
 LinuxPlatform::LinuxPlatform() = default;
@@ -81,11 +83,11 @@ std::optional<QRect> LinuxPlatform::GetWorkArea() {
 }
 
 double LinuxPlatform::TwipsPerPixelX() {
-    return kTwipsPerLogicalPixel;
+    return TwipsPerPixel();
 }
 
 double LinuxPlatform::TwipsPerPixelY() {
-    return kTwipsPerLogicalPixel;
+    return TwipsPerPixel();
 }
 
 int LinuxPlatform::MsgBox(const QString& text, int style, const QString& title) {
@@ -102,6 +104,8 @@ int LinuxPlatform::MsgBox(const QString& text, int style, const QString& title) 
     const int defaultIndex = (style & 0x300) >> 8;
     if (defaultIndex < buttons.size())
         box.setDefaultButton(qobject_cast<QPushButton*>(buttons[defaultIndex]));
+    // Escape answers Cancel, else No, else the one button there is.
+    box.setEscapeButton(buttons.back());
     box.exec();
     const int pressed = buttons.indexOf(box.clickedButton());
     if (pressed < 0) // closed by Escape or the title bar

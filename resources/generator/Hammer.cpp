@@ -5,15 +5,16 @@
 
 namespace velmora::pictures {
 
-QImage Hammer() {
-    QImage image(24, 24, QImage::Format_RGB32);
-    image.fill(QColor(192, 192, 192));
+QImage Hammer(int scale) {
+    QImage image(24 * scale, 24 * scale, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
     QPainter p(&image);
     p.setPen(Qt::NoPen);
+    p.scale(scale, scale);
     // Drawn upright around the centre, then laid on the diagonal like a hammer set down.
     p.translate(11.5, 13);
     p.rotate(45);
-    // handle: red with a darker edge so it reads on silver
+    // handle: red with a darker edge so it reads on a light face
     p.setBrush(QColor(128, 0, 0));
     p.drawRect(QRectF(-2, -5, 4, 14));
     p.setBrush(QColor(255, 0, 0));

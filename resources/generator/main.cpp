@@ -1,5 +1,5 @@
 // Paints Velmora's pictures into a folder (normally resources/):
-//   icon32.png  hammer.png  about.jpg  velmora.png  velmora.svg
+//   icon32.png  hammer.png  hammer@2x.png  about.jpg  velmora.png  velmora.svg
 // The results are committed, so an ordinary build never runs this program.
 #include "Hammer.h"
 #include "Icon.h"
@@ -75,7 +75,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     std::printf("%s\n", qPrintable(svg.fileName()));
-    Save(Hammer(), out.filePath(QStringLiteral("hammer.png")), "png");
+    Save(Hammer(1), out.filePath(QStringLiteral("hammer.png")), "png");
+    Save(Hammer(2), out.filePath(QStringLiteral("hammer@2x.png")), "png");
 
     const QImage scene = WaterfallScene(340, 425);
     if (argc > 2)

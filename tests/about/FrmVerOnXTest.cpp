@@ -1,12 +1,16 @@
 // The About window on a real X server with a window manager: the window manager must show it
-// although the window it belongs to is minimised, and bring that window back afterwards.
+// although the window it belongs to is minimised, and bring that window back afterwards; and
+// where the registration window comes up once the window manager has framed it.
 #include "FakePlatform.h"
 #include "FrmVer.h"
+#include "frmKabegamiTouroku.h"
+#include "mdlKabegami.h"
 
 #include <QDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
@@ -19,6 +23,7 @@ class FrmVerOnXTest : public QObject {
   private Q_SLOTS:
     void shownOverMinimisedRegistrationAndRestoresIt_data();
     void shownOverMinimisedRegistrationAndRestoresIt();
+    void registrationCentredWithItsFrame();
 };
 
 void FrmVerOnXTest::shownOverMinimisedRegistrationAndRestoresIt_data() {
@@ -71,6 +76,28 @@ void FrmVerOnXTest::shownOverMinimisedRegistrationAndRestoresIt() {
     QVERIFY(!about.isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(registration.windowHandle()->isExposed(), 30000);
     QVERIFY(!(registration.windowState() & Qt::WindowMinimized));
+}
+
+// The registration window is centred as a whole, title bar included, not by its client area.
+void FrmVerOnXTest::registrationCentredWithItsFrame() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    test::FakePlatform platform(dir.path());
+    mdlKabegami module(platform);
+    module.AppPath = module.GetAppPath();
+    QWidget changer;
+    changer.resize(72, 24);
+    changer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&changer));
+    QTRY_VERIFY_WITH_TIMEOUT(changer.frameGeometry() != changer.geometry(), 30000);
+    frmKabegamiTouroku registration(module, &changer);
+    registration.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&registration));
+    QTRY_VERIFY_WITH_TIMEOUT(registration.frameGeometry() != registration.geometry(), 30000);
+    const QPoint offset =
+        registration.frameGeometry().center() - registration.screen()->geometry().center();
+    QVERIFY2(offset.manhattanLength() <= 2,
+             qPrintable(QStringLiteral("off by %1,%2").arg(offset.x()).arg(offset.y())));
 }
 
 QTEST_MAIN(FrmVerOnXTest)

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 using namespace velmora;
@@ -41,6 +43,27 @@ void OpenFromRegistration(test::FakePlatform& platform, QWidget& registration,
     QVERIFY(ran);
 }
 
+// WCAG contrast ratio of two colours.
+double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QPalette DarkPalette() {
+    QPalette dark(QColor(53, 53, 53), QColor(40, 40, 40));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    return dark;
+}
+
 } // namespace
 
 class FrmVerTest : public QObject {
@@ -49,7 +72,7 @@ class FrmVerTest : public QObject {
   private Q_SLOTS:
     void windowAndControls();
     void placeholdersReplacedBeforeShow();
-    void onlyOkTakesTheFocus();
+    void okHoldsTheFocusTabReachesTheLinks();
     void centredOnScreen();
     void registrationMinimisedWhileOpenRestoredByOk();
     void registrationRestoredByCloseBox();
@@ -59,6 +82,8 @@ class FrmVerTest : public QObject {
     void linksOpenAddressesEveryTime();
     void linksNeedAFullClick();
     void linksForPointerAndScreenReader();
+    void everyTextReadableInLightAndDarkThemes_data();
+    void everyTextReadableInLightAndDarkThemes();
 };
 
 void FrmVerTest::windowAndControls() {
@@ -156,28 +181,38 @@ void FrmVerTest::placeholdersReplacedBeforeShow() {
              QStringList({FrmVer::WebPageAddress.toString(), FrmVer::MailAddress.toString()}));
 }
 
-void FrmVerTest::onlyOkTakesTheFocus() {
+void FrmVerTest::okHoldsTheFocusTabReachesTheLinks() {
     test::FakePlatform platform;
     QWidget registration;
     registration.show();
-    OpenFromRegistration(platform, registration, [](FrmVer& about) {
+    OpenFromRegistration(platform, registration, [&](FrmVer& about) {
         auto* ok = Child<QPushButton>(about, "CmdOk");
+        QWidget* url = Child(about, "lblURL");
+        QWidget* mail = Child(about, "lblMail");
         for (QWidget* w : about.findChildren<QWidget*>()) {
-            if (w != ok)
+            if (w != ok && w != url && w != mail)
                 QCOMPARE(w->focusPolicy(), Qt::NoFocus);
         }
         QCOMPARE(ok->focusPolicy(), Qt::StrongFocus);
         QVERIFY(!ok->isDefault());
         QVERIFY(!ok->autoDefault());
         QTRY_COMPARE(QApplication::focusWidget(), ok);
-        // Tab and Shift+Tab have nowhere else to go
+        // Tab walks OK, the web link, the mail link and back; Enter and space follow a link.
+        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), url);
+        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Return);
+        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), mail);
+        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Space);
         QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), ok);
         QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), ok);
-
+        QCOMPARE(QApplication::focusWidget(), mail);
+        QVERIFY(about.isVisible()); // following a link leaves the window open
         about.close();
     });
+    QCOMPARE(platform.openedUrls,
+             QStringList({"https://www.example.com/velmora/", "mailto:velmora@example.com"}));
 }
 
 void FrmVerTest::centredOnScreen() {
@@ -344,6 +379,42 @@ void FrmVerTest::linksForPointerAndScreenReader() {
     // the other labels keep the pointer of the window
     QCOMPARE(Child(about, "Label2")->cursor().shape(), Qt::ArrowCursor);
     QVERIFY(!Child(about, "Image1")->accessibleName().isEmpty());
+}
+
+void FrmVerTest::everyTextReadableInLightAndDarkThemes_data() {
+    QTest::addColumn<QPalette>("theme");
+    QTest::newRow("light") << QPalette(QColor(239, 239, 239));
+    QTest::newRow("dark") << DarkPalette();
+}
+
+void FrmVerTest::everyTextReadableInLightAndDarkThemes() {
+    QFETCH(QPalette, theme);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(theme);
+    test::FakePlatform platform;
+    QWidget registration;
+    FrmVer about(platform, &registration);
+    QApplication::setPalette(before);
+    QStringList unreadable;
+    for (const QWidget* w : about.findChildren<QWidget*>()) {
+        QString text;
+        QColor ground;
+        if (const auto* label = qobject_cast<const QLabel*>(w)) {
+            text = label->text();
+            const QWidget* filled =
+                label->autoFillBackground() ? static_cast<const QWidget*>(label) : &about;
+            ground = filled->palette().color(filled->backgroundRole());
+        } else if (const auto* button = qobject_cast<const QPushButton*>(w)) {
+            text = button->text();
+            ground = button->palette().color(QPalette::Button);
+        }
+        if (text.isEmpty())
+            continue;
+        const double ratio = Contrast(w->palette().color(w->foregroundRole()), ground);
+        if (ratio < 4.5)
+            unreadable << QStringLiteral("%1 %2:1").arg(w->objectName()).arg(ratio, 0, 'f', 2);
+    }
+    QVERIFY2(unreadable.isEmpty(), qPrintable(unreadable.join(QStringLiteral(", "))));
 }
 
 QTEST_MAIN(FrmVerTest)

@@ -38,25 +38,38 @@ void ResourcesTest::iconHasSixteenColours() {
     QCOMPARE(AppIcon().pixmap(32, 32).size(), QSize(32, 32));
 }
 
+// At 1x and 2x, on a transparent ground that lets any button face show through.
 void ResourcesTest::hammer() {
-    const QImage hammer =
-        QImage(QStringLiteral(":/velmora/hammer.png")).convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(hammer.size(), QSize(24, 24));
-    int silver = 0, black = 0, red = 0;
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 24; ++x) {
-            const QColor c = hammer.pixelColor(x, y);
-            if (c == QColor(192, 192, 192))
-                ++silver;
-            else if (c.red() < 40 && c.green() < 40 && c.blue() < 40)
-                ++black;
-            else if (c.red() > 150 && c.green() < 60 && c.blue() < 60)
-                ++red;
-        }
-    QCOMPARE(hammer.pixelColor(0, 0), QColor(192, 192, 192)); // the ground
-    QVERIFY(silver > 24 * 24 / 2);
-    QVERIFY(black >= 20);
-    QVERIFY(red >= 15);
+    for (const auto& [file, scale] :
+         {std::pair{":/velmora/hammer.png", 1}, std::pair{":/velmora/hammer@2x.png", 2}}) {
+        const QImage hammer =
+            QImage(QString::fromLatin1(file)).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(hammer.size(), QSize(24, 24) * scale);
+        QVERIFY(hammer.hasAlphaChannel());
+        int clear = 0, black = 0, red = 0;
+        for (int y = 0; y < hammer.height(); ++y)
+            for (int x = 0; x < hammer.width(); ++x) {
+                const QColor c = hammer.pixelColor(x, y);
+                if (c.alpha() == 0)
+                    ++clear;
+                else if (c.alpha() < 255)
+                    continue;
+                else if (c.red() < 40 && c.green() < 40 && c.blue() < 40)
+                    ++black;
+                else if (c.red() > 150 && c.green() < 60 && c.blue() < 60)
+                    ++red;
+            }
+        const int area = scale * scale;
+        QCOMPARE(hammer.pixelColor(0, 0).alpha(), 0); // the ground
+        QVERIFY(clear > hammer.width() * hammer.height() / 2);
+        QVERIFY(black >= 20 * area);
+        QVERIFY(red >= 15 * area);
+    }
+    // The button asks for both, and gets the sharp one on a doubled screen.
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/velmora/hammer.png"));
+    icon.addFile(QStringLiteral(":/velmora/hammer@2x.png"));
+    QCOMPARE(icon.pixmap(QSize(24, 24), 2.0).size(), QSize(48, 48));
 }
 
 void ResourcesTest::aboutPicture() {

@@ -1,10 +1,12 @@
 // The changer window on the offscreen platform, clicked with the mouse and the keyboard.
 #include "frmChangeKabegami.h"
 #include "FakePlatform.h"
+#include "LinuxPlatform.h"
 #include "PictureFiles.h"
 #include "PlatformError.h"
 #include "mdlKabegami.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -119,6 +121,16 @@ class frmChangeKabegamiTest : public QObject {
         QCOMPARE(Button("cmgGoPrev")->font().pointSizeF(), 9.75);
         QCOMPARE(Button("cmdTouroku")->nextInFocusChain(), Button("cmgGoPrev"));
         QCOMPARE(Button("cmgGoPrev")->nextInFocusChain(), Button("cmdGoNext"));
+        // Screen readers hear what the arrows do, and how to remove the wallpaper.
+        for (const auto& [name, spoken] :
+             {std::pair{"cmgGoPrev", "前の壁紙"}, std::pair{"cmdGoNext", "次の壁紙"}}) {
+            QAccessibleInterface* button = QAccessible::queryAccessibleInterface(Button(name));
+            QVERIFY(button);
+            QCOMPARE(button->text(QAccessible::Name), QString::fromUtf8(spoken));
+            QVERIFY(
+                button->text(QAccessible::Description).contains(QStringLiteral("壁紙を外します")));
+            QVERIFY(Button(name)->toolTip().startsWith(QString::fromUtf8(spoken)));
+        }
         const Qt::WindowFlags flags = form_->windowFlags();
         QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
         QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
@@ -223,14 +235,94 @@ class frmChangeKabegamiTest : public QObject {
         QCOMPARE(platform_->wallpapers.back().path, QString());
     }
 
-    void keyboardClickIsAlwaysAnOrdinaryStep() {
+    // Space and Enter press the focused button; with Ctrl alone they remove the wallpaper,
+    // as Ctrl+click does, and the next plain press is an ordinary step again.
+    void keyboardPressesTheFocusedButton_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<bool>("removes");
+        QTest::newRow("space") << int(Qt::Key_Space) << Qt::KeyboardModifiers() << false;
+        QTest::newRow("Enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << false;
+        QTest::newRow("keypad Enter")
+            << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << false;
+        QTest::newRow("Shift+space")
+            << int(Qt::Key_Space) << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
+        QTest::newRow("Ctrl+space")
+            << int(Qt::Key_Space) << Qt::KeyboardModifiers(Qt::ControlModifier) << true;
+        QTest::newRow("Ctrl+Enter")
+            << int(Qt::Key_Return) << Qt::KeyboardModifiers(Qt::ControlModifier) << true;
+        QTest::newRow("Ctrl+Alt+Enter")
+            << int(Qt::Key_Return) << (Qt::ControlModifier | Qt::AltModifier) << false;
+    }
+    void keyboardPressesTheFocusedButton() {
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(bool, removes);
         WriteThreeEntryList();
         StartProgram();
-        QPushButton* next = Button("cmdGoNext");
-        next->setFocus();
-        QTest::keyClick(next, Qt::Key_Space, Qt::ControlModifier);
-        QCOMPARE(form_->CurrentIndex, 0);
-        QCOMPARE(platform_->wallpapers.back().path, App() + QStringLiteral("Mosswick壁紙.BMP"));
+        const QString bitmap = App() + QStringLiteral("Mosswick壁紙.BMP");
+        for (QPushButton* button : {Button("cmdGoNext"), Button("cmgGoPrev")}) {
+            QVERIFY(!button->isDefault() && !button->autoDefault());
+            button->setFocus();
+            const int before = form_->CurrentIndex;
+            QTest::keyClick(button, static_cast<Qt::Key>(key), modifiers);
+            QCOMPARE(platform_->wallpapers.back().path, removes ? QString() : bitmap);
+            QCOMPARE(form_->CurrentIndex == before, removes);
+            QVERIFY(!form_->CtrlDown);
+        }
+        QTest::keyClick(Button("cmgGoPrev"), Qt::Key_Space);
+        QCOMPARE(platform_->wallpapers.back().path, bitmap);
+    }
+
+    // The removal question and the error report answer to the keys of the system's own
+    // Japanese boxes.
+    void messageBoxesAnswerToTheirKeys_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<int>("answer");
+        const int question =
+            MsgBoxStyle::YesNo | MsgBoxStyle::Question | MsgBoxStyle::DefaultButton2;
+        const Qt::KeyboardModifiers none;
+        QTest::newRow("Y") << question << int(Qt::Key_Y) << none << MsgBoxResult::Yes;
+        QTest::newRow("Alt+Y") << question << int(Qt::Key_Y)
+                               << Qt::KeyboardModifiers(Qt::AltModifier) << MsgBoxResult::Yes;
+        QTest::newRow("N") << question << int(Qt::Key_N) << none << MsgBoxResult::No;
+        QTest::newRow("Alt+N") << question << int(Qt::Key_N)
+                               << Qt::KeyboardModifiers(Qt::AltModifier) << MsgBoxResult::No;
+        QTest::newRow("Escape") << question << int(Qt::Key_Escape) << none << MsgBoxResult::No;
+        QTest::newRow("Enter, second default")
+            << question << int(Qt::Key_Return) << none << MsgBoxResult::No;
+        QTest::newRow("error, Escape")
+            << int(MsgBoxStyle::Critical) << int(Qt::Key_Escape) << none << MsgBoxResult::Ok;
+    }
+    void messageBoxesAnswerToTheirKeys() {
+        QFETCH(int, style);
+        QFETCH(int, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(int, answer);
+        LinuxPlatform platform;
+        QStringList captions;
+        bool unanswered = false;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            for (const QAbstractButton* button : box->findChildren<QAbstractButton*>())
+                captions << button->text();
+            QTRY_COMPARE(QApplication::activeWindow(), box);
+            QTest::keyClick(box, static_cast<Qt::Key>(key), modifiers);
+            // a box the key did not answer must not hold up the test
+            QTimer::singleShot(5000, box, [box, &unanswered] {
+                unanswered = true;
+                box->close();
+            });
+        });
+        QCOMPARE(platform.MsgBox(QStringLiteral("text"), style, QStringLiteral("title")), answer);
+        QVERIFY(!unanswered);
+        if (style & MsgBoxStyle::YesNo) {
+            QVERIFY(captions.contains(QStringLiteral("はい(&Y)")));
+            QVERIFY(captions.contains(QStringLiteral("いいえ(&N)")));
+        }
     }
 
     void emptyListChangesNothing() {

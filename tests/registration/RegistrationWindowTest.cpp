@@ -6,11 +6,13 @@
 #include "VbCheckBox.h"
 #include "VbListBox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -93,6 +95,23 @@ class RegistrationWindowTest : public QObject {
         QCOMPARE(window->lblErrMessage()->text(), QString());
     }
 
+    void screenReadersHearWhatTheListsHold() {
+        Machine machine;
+        auto window = machine.Open();
+        QVERIFY(window);
+        const QList<std::pair<QWidget*, QString>> named{
+            {window->Dir1(), QStringLiteral("追加登録 フォルダ")},
+            {window->File1(), QStringLiteral("追加登録 ファイル")},
+            {window->lstTourokuFileList(), QStringLiteral("登録済リスト")}};
+        for (const auto& [control, name] : named) {
+            QAccessibleInterface* list = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(list);
+            QCOMPARE(list->text(QAccessible::Name), name);
+        }
+        QCOMPARE(window->findChild<QLabel*>(QStringLiteral("Label2"))->buddy(),
+                 window->lstTourokuFileList());
+    }
+
     void tabsThroughTheControlsInOrder() {
         Machine machine;
         auto window = machine.Open();
@@ -119,7 +138,13 @@ class RegistrationWindowTest : public QObject {
             QVERIFY(!button->autoDefault());
             QVERIFY(!button->isDefault());
         }
-        // Enter on a button's focus, Escape anywhere: the window stays open.
+        // Enter presses the button that has the focus all the same.
+        QSignalSpy deleteClicks(window->cmdDelete(), &QAbstractButton::clicked);
+        window->cmdDelete()->setFocus();
+        QTest::keyClick(window->cmdDelete(), Qt::Key_Return);
+        QTest::keyClick(window->cmdDelete(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(deleteClicks.size(), 2);
+        // Escape anywhere: the window stays open.
         window->cmdAbout()->setFocus();
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QVERIFY(window->isVisible());
