@@ -48,7 +48,8 @@ QString mdlKabegami::ListFilePath() const {
 }
 
 void mdlKabegami::Remember(const std::optional<QByteArray>& bytes) {
-    seen_ = bytes ? QCryptographicHash::hash(*bytes, QCryptographicHash::Sha256) : QByteArray();
+    seen_ =
+        bytes ? QCryptographicHash::hash(*bytes, QCryptographicHash::Blake2b_256) : QByteArray();
 }
 
 void mdlKabegami::LoadKabegamiList() {
@@ -113,7 +114,7 @@ bool mdlKabegami::WriteKabegamiList() {
         }
         if (seen_) {
             const QByteArray now =
-                onDisk ? QCryptographicHash::hash(*onDisk, QCryptographicHash::Sha256)
+                onDisk ? QCryptographicHash::hash(*onDisk, QCryptographicHash::Blake2b_256)
                        : QByteArray();
             if (now != *seen_) {
                 platform_.MsgBox(kChangedOnDiskMessage, MsgBoxStyle::Critical, kChangedOnDiskTitle);
