@@ -162,7 +162,7 @@ void ParseBytes(QByteArrayView data, bool cut, ListFileContent& content) {
             DecodeUtf16(data.sliced(2), content.Encoding == ListEncoding::Utf16BE, text);
         const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
         const char16_t* const end = WholeEnd(units, units + text.size(), cut);
-        if (bad >= 0 && bad < end - units) {
+        if (bad >= 0 && (!cut || bad < end - units)) {
             content.ErrorNumber = Err::PathFileAccess;
             content.ErrorDescription = UndecodableDescription(2 + 2 * bad);
             return;
