@@ -161,19 +161,19 @@ void ParseBytes(QByteArrayView data, bool cut, ListFileContent& content) {
         const qsizetype bad =
             DecodeUtf16(data.sliced(2), content.Encoding == ListEncoding::Utf16BE, text);
         const auto* units = reinterpret_cast<const char16_t*>(text.utf16());
+        const auto decode = [](const char16_t* from, const char16_t* to, QString& item) {
+            item = QString(reinterpret_cast<const QChar*>(from), to - from);
+            return true;
+        };
         const char16_t* const end = WholeEnd(units, units + text.size(), cut);
         if (bad >= 0 && (!cut || bad < end - units)) {
+            // Before what is no text, the file reads as a cut read does.
+            ParseItems(units, WholeEnd(units, units + bad, true), true, decode, content);
             content.ErrorNumber = Err::PathFileAccess;
             content.ErrorDescription = UndecodableDescription(2 + 2 * bad);
             return;
         }
-        ParseItems(
-            units, end, cut,
-            [](const char16_t* from, const char16_t* to, QString& item) {
-                item = QString(reinterpret_cast<const QChar*>(from), to - from);
-                return true;
-            },
-            content);
+        ParseItems(units, end, cut, decode, content);
         return;
     }
     const char* begin = data.data();

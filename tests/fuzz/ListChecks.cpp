@@ -62,10 +62,10 @@ void CheckListReader(const QByteArray& bytes) {
             fields << &**h;
     for (const QString* field : fields) {
         Require(IsStorableField(*field), "the reader gave a field the writer cannot store");
-        // Only UTF-8 can hold U+FFFD as text; elsewhere it would stand for lost bytes.
-        Require(content.Encoding == ListEncoding::Utf8 ||
+        // Code page 932 has no U+FFFD: one would stand for bytes the decoder lost.
+        Require(content.Encoding != ListEncoding::Cp932 ||
                     !field->contains(QChar::ReplacementCharacter),
-                "a replacement character from a file in another encoding");
+                "a replacement character from a code page 932 file");
     }
 
     // The bytes before a failing read: whole entries of the same list, never more.
