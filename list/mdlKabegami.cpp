@@ -48,8 +48,7 @@ QString mdlKabegami::ListFilePath() const {
 }
 
 void mdlKabegami::Remember(const std::optional<QByteArray>& bytes) {
-    seen_ =
-        bytes ? QCryptographicHash::hash(*bytes, QCryptographicHash::Blake2b_256) : QByteArray();
+    seen_ = bytes ? QCryptographicHash::hash(*bytes, QCryptographicHash::Md5) : QByteArray();
 }
 
 void mdlKabegami::LoadKabegamiList() {
@@ -114,8 +113,7 @@ bool mdlKabegami::WriteKabegamiList() {
         }
         if (seen_) {
             const QByteArray now =
-                onDisk ? QCryptographicHash::hash(*onDisk, QCryptographicHash::Blake2b_256)
-                       : QByteArray();
+                onDisk ? QCryptographicHash::hash(*onDisk, QCryptographicHash::Md5) : QByteArray();
             if (now != *seen_) {
                 platform_.MsgBox(kChangedOnDiskMessage, MsgBoxStyle::Critical, kChangedOnDiskTitle);
                 return false;

@@ -56,7 +56,8 @@ class mdlKabegami {
     Platform& platform_;
     bool backupBeforeRewrite_ = false;
     // A digest of what the file held when last read or written: empty when there was no
-    // file, nullopt when it is not known (nothing read yet, or the read failed).
+    // file, nullopt when it is not known (nothing read yet, or the read failed). It tells an
+    // edit by another program from none, same second and size included; nobody forges one.
     std::optional<QByteArray> seen_;
 };
 
