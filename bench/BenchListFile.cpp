@@ -6,6 +6,7 @@
 #include "ListFileFormat.h"
 #include "mdlKabegami.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace velmora::bench {
@@ -20,12 +22,13 @@ namespace velmora::bench {
 namespace {
 
 constexpr int kEntries = 10000;
+constexpr int kLargeEntries = 300000; // about 40 MB: the reader's peak memory stands out
 constexpr int kRuns = 15;
 
-KabegamiEntries MakeEntries() {
+KabegamiEntries MakeEntries(int count = kEntries) {
     KabegamiEntries entries;
-    entries.reserve(kEntries);
-    for (int i = 0; i < kEntries; ++i) {
+    entries.reserve(count);
+    for (int i = 0; i < count; ++i) {
         const QString folder =
             QStringLiteral("/home/user/Pictures/旅行/2026年/album-%1/").arg(i % 97);
         const QString name =
@@ -102,11 +105,57 @@ int Run(const QStringList&) {
     std::printf("  std::getline + split of the same file     %8s\n", qPrintable(Ms(baseline)));
     std::printf("  read / getline+split                      %8.2fx\n", read / baseline);
     std::printf("  (write + read) / getline+split            %8.2fx\n", (write + read) / baseline);
+
+    // Peak memory of a load in a process of its own, beside one that finds no file.
+    module.KabegamiList = MakeEntries(kLargeEntries);
+    if (!module.WriteKabegamiList())
+        return 1;
+    module.KabegamiList.clear();
+    const qint64 largeBytes = QFileInfo(module.ListFilePath()).size();
+    const ChildResult load =
+        BestOf(3, [&] { return RunSelf(QStringLiteral("ListFile"), {dir.path()}); });
+    const QString empty = dir.path() + QStringLiteral("/none");
+    QDir().mkdir(empty);
+    const ChildResult none =
+        BestOf(3, [&] { return RunSelf(QStringLiteral("ListFile"), {empty}); });
+    if (load.exitStatus != 0 || none.exitStatus != 0)
+        return 1;
+    const auto resident = [](const ChildResult& r) {
+        const qsizetype at = r.output.indexOf("resident-kib ");
+        return at < 0 ? 0L : r.output.mid(at + 13).split('\n').value(0).toLong();
+    };
+    const long extraKiB = load.peakRssKiB - none.peakRssKiB;
+    const long listKiB = resident(load) - resident(none);
+    std::printf("%d entries, %.1f MB: load peak %s over a load of no file, %.2fx the file;\n"
+                "  the list it keeps %s (%.2fx), so the reader's own peak is %.2fx the file\n",
+                kLargeEntries, largeBytes / 1e6, qPrintable(Mib(extraKiB)),
+                extraKiB * 1024.0 / double(largeBytes), qPrintable(Mib(listKiB)),
+                listKiB * 1024.0 / double(largeBytes),
+                (extraKiB - listKiB) * 1024.0 / double(largeBytes));
     return 0;
 }
 
-int Child(const QStringList&) {
-    return 2;
+// Loads the list file of the folder args[0] and says how many entries it held.
+int Child(const QStringList& args) {
+    if (args.size() != 1)
+        return 2;
+    BenchPlatform platform;
+    mdlKabegami module(platform);
+    module.AppPath = args[0] + "/";
+    const double start = NowSeconds();
+    module.LoadKabegamiList();
+    ReportOpSeconds(NowSeconds() - start);
+    std::printf("entries %lld\n", static_cast<long long>(module.KabegamiList.size()));
+    // What the list alone keeps, for the peak to be read against.
+    long pages = 0;
+    long residentPages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &residentPages) != 2)
+            residentPages = 0;
+        std::fclose(statm);
+    }
+    std::printf("resident-kib %ld\n", residentPages * (sysconf(_SC_PAGESIZE) / 1024));
+    return 0;
 }
 
 } // namespace

@@ -2,6 +2,10 @@
 
 #include "KabegamiEntry.h"
 
+#include <QByteArray>
+
+#include <optional>
+
 namespace velmora {
 
 class Platform;
@@ -35,7 +39,10 @@ class mdlKabegami {
 
     // Writes the header values and the whole list to the list file, replacing it
     // atomically. Reports a failure and returns false; the old file then stays as it was.
-    // A file that the last load could not read completely is kept as a backup first.
+    // A file that the last load could not read completely, or read in another encoding
+    // than UTF-8, is kept as a backup first. A file that changed since it was last loaded
+    // or written is not replaced: the user is told and nothing is written. A remembered
+    // folder or drive that the file cannot hold is written as the nearest one it can.
     bool WriteKabegamiList();
 
     // The common error report: "number:description", titled "エラー", stop icon, OK.
@@ -43,8 +50,15 @@ class mdlKabegami {
     void ShowErrorMessage(int number, const QString& description) const;
 
   private:
+    // Remembers the file's content as last read or written (nullopt: no file).
+    void Remember(const std::optional<QByteArray>& bytes);
+
     Platform& platform_;
-    bool lastLoadIncomplete_ = false;
+    bool backupBeforeRewrite_ = false;
+    // A digest of what the file held when last read or written: empty when there was no
+    // file, nullopt when it is not known (nothing read yet, or the read failed). It tells an
+    // edit by another program from none, same second and size included; nobody forges one.
+    std::optional<QByteArray> seen_;
 };
 
 } // namespace velmora

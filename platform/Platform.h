@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlatformError.h"
+
 #include <QImage>
 #include <QList>
 #include <QRect>
@@ -67,6 +69,15 @@ struct DriveInfo {
     QString root; // the mount point, ending in "/"
 };
 
+// A read that failed after it had begun: the error, with the bytes read before it.
+class ReadError : public PlatformError {
+  public:
+    ReadError(const PlatformError& error, QByteArray bytesRead)
+        : PlatformError(error), BytesRead(std::move(bytesRead)) {}
+
+    QByteArray BytesRead;
+};
+
 // Every operating-system and runtime service the program uses. Each operation reports
 // failure by throwing PlatformError (number + description).
 class Platform {
@@ -97,6 +108,7 @@ class Platform {
     // source's bytes; any other file there stays and the copy fails with 58.
     virtual void CopyFile(const QString& source, const QString& target) = 0;
     virtual void DeleteFile(const QString& path) = 0;
+    // The whole file; a failure part-way through throws ReadError.
     virtual QByteArray ReadFile(const QString& path) = 0;
     // Replaces path with data so that a crash or a failure leaves either the old or the
     // new content, never a mixture.

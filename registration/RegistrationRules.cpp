@@ -1,5 +1,6 @@
 #include "RegistrationRules.h"
 
+#include "ListFileFormat.h"
 #include "Platform.h"
 
 namespace velmora {
@@ -61,6 +62,19 @@ QString NameTakenMessage(const QString& name) {
 QString NotStorableMessage(const QString& name) {
     return name +
            QStringLiteral("は登録済みリストに保存できない文字を名前に含むため登録できません");
+}
+
+QString UnstorableName(const QString& folder, const QString& name, const QString& ownPath) {
+    // A replacement character stands for bytes that are no valid UTF-8: written back, it
+    // would name another file.
+    const auto storable = [](const QString& text) {
+        return IsStorableField(text) && !text.contains(QChar::ReplacementCharacter);
+    };
+    if (!storable(folder))
+        return folder;
+    if (!storable(name))
+        return name;
+    return storable(ownPath) ? QString() : ownPath;
 }
 
 QString CannotRegisterTitle() {

@@ -27,6 +27,9 @@ QString AlreadyRegisteredMessage(const QString& name);
 QString AlreadyRegisteredTitle();
 QString NameTakenMessage(const QString& name);
 QString NotStorableMessage(const QString& name);
+// What keeps a picture out of the list file, to be named in NotStorableMessage: its folder,
+// its name, or the path it would be used under; empty when all can be stored.
+QString UnstorableName(const QString& folder, const QString& name, const QString& ownPath);
 QString CannotRegisterTitle();
 
 // The entries of backup whose rows are not selected, in their order.

@@ -75,13 +75,11 @@ bool frmKabegamiTouroku::TourokuKabegami(int index) {
     }
 
     // Refused before anything is copied: the list file could not hold the name unchanged.
-    // A replacement character stands for bytes of a name that are no valid UTF-8: written
-    // back, it would name another file.
-    const QString ownPath = copies ? PicFolder() + name : folder + name;
-    const QString whole = folder + name;
-    if (!IsStorableField(folder) || !IsStorableField(name) || !IsStorableField(ownPath) ||
-        whole.contains(QChar::ReplacementCharacter)) {
-        platform_.MsgBox(NotStorableMessage(name), MsgBoxStyle::Critical, CannotRegisterTitle());
+    const QString unstorable =
+        UnstorableName(folder, name, copies ? PicFolder() + name : folder + name);
+    if (!unstorable.isEmpty()) {
+        platform_.MsgBox(NotStorableMessage(unstorable), MsgBoxStyle::Critical,
+                         CannotRegisterTitle());
         return true;
     }
 

@@ -1,6 +1,7 @@
 #include "PosixFile.h"
 
 #include "Errno.h"
+#include "Platform.h"
 
 #include <QFile>
 
@@ -82,7 +83,7 @@ QByteArray ReadToEnd(int fd, const QString& path) {
         for (;;) {
             const long n = ReadSome(fd, buffer, sizeof buffer);
             if (n < 0)
-                throw ErrorFromErrno(errno, path);
+                throw ReadError(ErrorFromErrno(errno, path), std::move(data));
             if (n == 0)
                 return data;
             data.append(buffer, n);

@@ -37,7 +37,8 @@ QByteArray EncodePath(const QString& path);
 // as does any other kind of file (a FIFO, a device).
 FileDescriptor OpenRegularFileForReading(const QString& path);
 
-// Reads fd up to its end; failures are reported for path.
+// Reads fd up to its end; failures are reported for path, a failing read as ReadError
+// with what came before it.
 QByteArray ReadToEnd(int fd, const QString& path);
 
 // Reads at most size bytes, retrying interrupted calls; -1 with errno set on failure.

@@ -37,6 +37,11 @@ class InjectedFailuresTest : public QObject {
     // Runs the save driver on a fresh folder holding the old list; its exit code.
     int Save(QTemporaryDir& dir, const QStringList& fiuCommands) {
         WriteBytes(dir.path() + "/Kabegamilist.def", kOldList);
+        return RunDriver(dir, fiuCommands, {});
+    }
+
+    int RunDriver(QTemporaryDir& dir, const QStringList& fiuCommands, const QStringList& driverArgs,
+                  QByteArray* output = nullptr) {
         QStringList args{QStringLiteral("-x"), QStringLiteral("-f"), QString()};
         for (const QString& command : fiuCommands)
             args << QStringLiteral("-c") << command;
@@ -46,7 +51,7 @@ class InjectedFailuresTest : public QObject {
         if (!sanitizerRuntime.isEmpty())
             args << QStringLiteral("/bin/sh") << QStringLiteral("-c")
                  << QStringLiteral("LD_PRELOAD=\"$0 $LD_PRELOAD\" exec \"$@\"") << sanitizerRuntime;
-        args << QStringLiteral(VELMORA_SAVE_DRIVER) << dir.path();
+        args << QStringLiteral(VELMORA_SAVE_DRIVER) << dir.path() << driverArgs;
         QProcess driver;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // fiu's preload keeps its settings for the life of the process: a known leak.
@@ -58,6 +63,8 @@ class InjectedFailuresTest : public QObject {
             qWarning("%s", driver.readAllStandardError().constData());
             return -1;
         }
+        if (output != nullptr)
+            *output = driver.readAllStandardOutput();
         const QByteArray errors = driver.readAllStandardError();
         if (!errors.isEmpty())
             qInfo("driver: %s", errors.constData());
@@ -145,6 +152,33 @@ class InjectedFailuresTest : public QObject {
         QCOMPARE(Bytes(dir.path() + "/Kabegamilist.def"), kOldList);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{"Kabegamilist.def"});
+    }
+
+    // A read failing part-way through a long list: the entries read whole before it stay,
+    // the failure is reported, and the next save keeps the whole old file beside the list.
+    void failingReadKeepsWholeEntriesAndTheFile() {
+        QTemporaryDir dir;
+        QByteArray list = "\"/ [root]\",/home/me,0\r\n";
+        int whole = -1; // entries that end within the first read of 64 KiB
+        for (int i = 0; list.size() < 200000; ++i) {
+            list +=
+                QStringLiteral("/home/me/写真/,%1.bmp,/home/me/写真/%1.bmp,0\r\n").arg(i).toUtf8();
+            if (list.size() <= 65536)
+                whole = i + 1;
+        }
+        WriteBytes(dir.path() + "/Kabegamilist.def", list);
+        QByteArray output;
+        QCOMPARE(RunDriver(dir, {}, {QStringLiteral("--load-failing-read")}, &output), 57);
+        QCOMPARE(output.trimmed(), "entries " + QByteArray::number(whole));
+        QCOMPARE(Bytes(dir.path() + "/Kabegamilist.def.bak"), list);
+        const QByteArray saved = Bytes(dir.path() + "/Kabegamilist.def");
+        QCOMPARE(saved.count("\r\n"), whole + 2);
+        const QByteArray added = "/home/me/,new.bmp,/home/me/new.bmp,0\r\n";
+        QVERIFY(saved.endsWith(added));
+        const auto entries = [](const QByteArray& file) {
+            return file.mid(file.indexOf('\n') + 1);
+        };
+        QVERIFY(entries(list).startsWith(entries(saved).chopped(added.size())));
     }
 
     // Linux frees the descriptor even when close is interrupted, and the data was flushed

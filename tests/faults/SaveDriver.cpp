@@ -5,11 +5,19 @@
 // The exit code tells what the user saw: 0 when the save succeeded silently, the error
 // number when it failed with one error report; more than 200 for anything else.
 //
-// usage: velmora-save-driver APP_FOLDER
+// With --load-failing-read, the list is first loaded with every read() after the first
+// failing with EIO (libfiu's own control, reached through the preloaded library), then one
+// entry is added and the list saved; it prints how many entries the load kept and exits
+// with the load's error number when the save then succeeded.
+//
+// usage: velmora-save-driver APP_FOLDER [--load-failing-read]
 #include "HeadlessPlatform.h"
 #include "mdlKabegami.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <dlfcn.h>
+#include <string_view>
 
 using namespace velmora;
 using namespace velmora::test;
@@ -20,14 +28,45 @@ constexpr int kSilentFailure = 201; // failed without a word
 constexpr int kFalseSuccess = 202;  // reported an error yet said it saved
 constexpr int kManyBoxes = 203;
 constexpr int kNoErrorReport = 204; // a box that is no error report
+constexpr int kNoLibfiu = 205;
+
+int readsBeforeFailing = 1;
+int FailAfterFirstRead(const char*, int*, void**, unsigned*) {
+    return readsBeforeFailing-- > 0 ? 0 : 1;
+}
+
+// Loads under failing reads; see the usage above.
+int LoadWithFailingRead(HeadlessPlatform& platform, mdlKabegami& module) {
+    using Callback = int(const char*, int*, void**, unsigned*);
+    using EnableExternal = int(const char*, int, void*, unsigned, Callback*);
+    using Disable = int(const char*);
+    auto* enable = reinterpret_cast<EnableExternal*>(dlsym(RTLD_DEFAULT, "fiu_enable_external"));
+    auto* disable = reinterpret_cast<Disable*>(dlsym(RTLD_DEFAULT, "fiu_disable"));
+    if (enable == nullptr || disable == nullptr)
+        return kNoLibfiu;
+    enable("posix/io/rw/read", 1, reinterpret_cast<void*>(long(EIO)), 0, &FailAfterFirstRead);
+    module.LoadKabegamiList();
+    disable("posix/io/rw/read");
+    std::printf("entries %lld\n", static_cast<long long>(module.KabegamiList.size()));
+    if (platform.boxes.size() != 1)
+        return platform.boxes.isEmpty() ? kSilentFailure : kManyBoxes;
+    module.KabegamiList.append({QStringLiteral("/home/me/"), QStringLiteral("new.bmp"),
+                                QStringLiteral("/home/me/new.bmp"), QStringLiteral("0")});
+    if (!module.WriteKabegamiList())
+        return kManyBoxes;
+    return HeadlessPlatform::ErrorNumberOf(platform.boxes.front());
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 2)
+    const bool load = argc == 3 && std::string_view(argv[2]) == "--load-failing-read";
+    if (argc != 2 && !load)
         return kUsage;
     HeadlessPlatform platform(QString::fromLocal8Bit(argv[1]));
     mdlKabegami module(platform);
     module.AppPath = module.GetAppPath();
+    if (load)
+        return LoadWithFailingRead(platform, module);
     module.LastDrive = QStringLiteral("/ [root]");
     module.LastFolder = QStringLiteral("/media/usb/photos");
     module.FileCopySetting = QStringLiteral("1");

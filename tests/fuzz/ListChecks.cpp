@@ -5,6 +5,8 @@
 
 #include <QList>
 
+#include <algorithm>
+
 namespace velmora::fuzz {
 
 namespace {
@@ -38,8 +40,14 @@ void RequireReadsBack(const ListHeader& header, const KabegamiEntries& entries) 
 
 void CheckListReader(const QByteArray& bytes) {
     const ListFileContent content = ParseListFile(bytes);
-    Require(content.ErrorNumber == 0 || content.ErrorNumber == Err::InputPastEnd,
-            "the reader stops only at the end of the file");
+    Require(content.ErrorNumber == 0 || content.ErrorNumber == Err::InputPastEnd ||
+                content.ErrorNumber == Err::PathFileAccess,
+            "the reader stops only at the end of the file or at bytes it cannot decode");
+    Require((content.ErrorNumber == Err::PathFileAccess) == !content.ErrorDescription.isEmpty(),
+            "bytes it cannot decode, and only those, get a message of their own");
+    Require(content.Encoding == ListEncoding::Utf8 || content.Encoding == ListEncoding::Cp932 ||
+                bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"),
+            "UTF-16 only after its byte-order mark");
     // Header values come in order, and entries only after all three.
     Require(!content.LastFolder || content.LastDrive, "LastFolder without LastDrive");
     Require(!content.FileCopySetting || content.LastFolder, "FileCopySetting without LastFolder");
@@ -52,8 +60,21 @@ void CheckListReader(const QByteArray& bytes) {
          {&content.LastDrive, &content.LastFolder, &content.FileCopySetting})
         if (h->has_value())
             fields << &**h;
-    for (const QString* field : fields)
+    for (const QString* field : fields) {
         Require(IsStorableField(*field), "the reader gave a field the writer cannot store");
+        // Code page 932 has no U+FFFD: one would stand for bytes the decoder lost.
+        Require(content.Encoding != ListEncoding::Cp932 ||
+                    !field->contains(QChar::ReplacementCharacter),
+                "a replacement character from a code page 932 file");
+    }
+
+    // The bytes before a failing read: whole entries of the same list, never more.
+    const ListFileContent cut = ParseListFile(bytes.left(bytes.size() / 2), true);
+    if (cut.Encoding == content.Encoding) {
+        Require(cut.Entries.size() <= content.Entries.size() &&
+                    std::equal(cut.Entries.begin(), cut.Entries.end(), content.Entries.begin()),
+                "a cut read gives a prefix of the entries");
+    }
 
     if (wholeHeader)
         RequireReadsBack({*content.LastDrive, *content.LastFolder, *content.FileCopySetting},

@@ -55,6 +55,18 @@ def lists():
     # A name in Latin-1, as an old file system may hand it over: not UTF-8.
     put("list_reader", "latin1-name.def",
         b"/ [root],/p/,1\r\n/p/,caf\xe9.bmp,/p/caf\xe9.bmp,0\r\n")
+    # Lists from the Windows form, in code page 932 with Windows paths and NEC/IBM
+    # extensions, and from text editors, UTF-16 behind its byte-order mark.
+    windows = ("C:\\,C:\\壁紙\\,1\r\n"
+               "C:\\壁紙\\,①ⅰ纊～ｱ.bmp,C:\\壁紙\\①ⅰ纊～ｱ.bmp,0\r\n"
+               "A:\\,\"海,空.jpg\",C:\\Velmora\\Pic\\海.jpg,1\r\n")
+    put("list_reader", "cp932.def", windows.encode("cp932"))
+    put("list_reader", "cp932-undecodable.def",
+        windows.encode("cp932") + b"C:\\,\x81\x20.bmp,C:\\x.bmp,0\r\n")
+    put("list_reader", "utf16le.def", b"\xff\xfe" + windows.encode("utf-16-le"))
+    put("list_reader", "utf16be.def", b"\xfe\xff" + windows.encode("utf-16-be"))
+    put("list_reader", "utf16le-lone-surrogate.def",
+        b"\xff\xfe" + "d,f,1\r\n".encode("utf-16-le") + b"\x00\xd8,\x00")
     long = "/ [root],/data/walls/,1\r\n" + "".join(
         f"/data/walls/,w{i:03}.jpg,/data/walls/w{i:03}.jpg,{i % 2}\r\n" for i in range(40))
     put("list_reader", "long.def", long.encode("utf-8"))

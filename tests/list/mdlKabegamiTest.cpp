@@ -2,10 +2,17 @@
 #include "mdlKabegami.h"
 #include "FakePlatform.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace velmora;
 using velmora::test::FakePlatform;
@@ -22,6 +29,32 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
+}
+
+// Runs body in a child process whose address space may grow by at most extra bytes; its
+// result, or -1 when the child died.
+int RunWithMemoryLimit(qint64 extra, const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        long pages = 0;
+        FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1)
+            _exit(102);
+        std::fclose(statm);
+        const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + rlim_t(extra);
+        const rlimit lowered{limit, limit};
+        if (setrlimit(RLIMIT_AS, &lowered) != 0)
+            _exit(103);
+        try {
+            _exit(body());
+        } catch (...) {
+            _exit(104); // never back into the test runner, whose threads are not here
+        }
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid)
+        return -2;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 } // namespace
 
@@ -141,6 +174,159 @@ class mdlKabegamiTest : public QObject {
         QCOMPARE(platform_->msgBoxes.size(), 1);
         QVERIFY(platform_->msgBoxes[0].text.startsWith("52:"));
         QCOMPARE(ReadBytes(ListFile()), old);
+    }
+
+    // A list from the Windows form loads as text; its bytes are kept once before the first
+    // rewrite, which is UTF-8.
+    void otherEncodingIsKeptBeforeItsFirstRewrite() {
+        const QByteArray cp932 =
+            "C:\\,C:\\\x95\xC7\x8E\x86\\,1\r\n"
+            "C:\\\x95\xC7\x8E\x86\\,\x8A\x43.bmp,C:\\\x95\xC7\x8E\x86\\\x8A\x43.bmp,0\r\n";
+        WriteBytes(ListFile(), cp932);
+        module_->LoadKabegamiList();
+        QVERIFY(platform_->msgBoxes.isEmpty());
+        QCOMPARE(module_->KabegamiList.size(), 1);
+        QCOMPARE(module_->KabegamiList[0].KabegamiPath, QStringLiteral("C:\\壁紙\\海.bmp"));
+
+        module_->KabegamiList.append({"/p/", "b.bmp", "/p/b.bmp", "0"});
+        QVERIFY(module_->WriteKabegamiList());
+        QCOMPARE(ReadBytes(ListFile() + ".bak"), cp932);
+        QCOMPARE(ReadBytes(ListFile()),
+                 QStringLiteral("C:\\,C:\\壁紙\\,1\r\nC:\\壁紙\\,海.bmp,C:\\壁紙\\海.bmp,0\r\n"
+                                "/p/,b.bmp,/p/b.bmp,0\r\n")
+                     .toUtf8());
+        module_->LoadKabegamiList();
+        QVERIFY(module_->WriteKabegamiList());
+        QCOMPARE(ReadBytes(ListFile() + ".bak"), cp932);
+    }
+
+    // Bytes that are no text in any encoding: reported, and the file is kept before a
+    // later write.
+    void undecodableFileIsReportedAndKept() {
+        const QByteArray bad = "d,f,1\r\n/p/,a.bmp,/p/a.bmp,0\r\n/p/,\x81\x20.bmp,/p/x,0\r\n";
+        WriteBytes(ListFile(), bad);
+        module_->LoadKabegamiList();
+        QCOMPARE(platform_->msgBoxes.size(), 1);
+        QVERIFY(platform_->msgBoxes[0].text.startsWith("75:"));
+        QVERIFY(platform_->msgBoxes[0].text.contains(QStringLiteral("読めない")));
+        QCOMPARE(module_->KabegamiList.size(), 1);
+        QVERIFY(module_->WriteKabegamiList());
+        QCOMPARE(ReadBytes(ListFile() + ".bak"), bad);
+    }
+
+    // A read that fails part-way keeps the entries that came whole before it.
+    void failingReadKeepsTheWholeEntriesBeforeIt() {
+        const QByteArray list = "d,f,1\r\n/p/,a.bmp,/p/a.bmp,0\r\n/p/,b.bmp,/p/b.bmp,0\r\n";
+        WriteBytes(ListFile(), list);
+        platform_->beforeOperation = [&](const QString& op, const QString&) {
+            if (op == "ReadFile") {
+                platform_->beforeOperation = nullptr;
+                throw ReadError(PlatformError(Err::DeviceIO), list.left(list.size() - 8));
+            }
+        };
+        module_->LoadKabegamiList();
+        QCOMPARE(platform_->msgBoxes.size(), 1);
+        QVERIFY(platform_->msgBoxes[0].text.startsWith("57:"));
+        QCOMPARE(module_->KabegamiList, (KabegamiEntries{{"/p/", "a.bmp", "/p/a.bmp", "0"}}));
+        QVERIFY(module_->WriteKabegamiList());
+        QCOMPARE(ReadBytes(ListFile() + ".bak"), list);
+    }
+
+    // A list file changed behind the program's back (a restored backup, a sync tool, an
+    // edit within the same second) is never overwritten by a write made from the old one.
+    void changedFileIsNotOverwritten() {
+        WriteBytes(ListFile(), "d,f,1\r\n/p/,a.bmp,/p/a.bmp,0\r\n");
+        module_->LoadKabegamiList();
+        const QByteArray restored = "d,f,1\r\n/p/,c.bmp,/p/c.bmp,0\r\n"; // same size
+        WriteBytes(ListFile(), restored);
+        module_->KabegamiList.append({"/p/", "b.bmp", "/p/b.bmp", "0"});
+        QVERIFY(!module_->WriteKabegamiList());
+        QCOMPARE(platform_->msgBoxes.size(), 1);
+        QVERIFY(platform_->msgBoxes[0].text.contains(QStringLiteral("変更")));
+        QCOMPARE(ReadBytes(ListFile()), restored);
+
+        // Once reloaded, the change is the list the next write starts from.
+        module_->LoadKabegamiList();
+        module_->KabegamiList.append({"/p/", "b.bmp", "/p/b.bmp", "0"});
+        QVERIFY(module_->WriteKabegamiList());
+        QVERIFY(ReadBytes(ListFile()).startsWith(restored));
+        // Its own write is no change.
+        module_->KabegamiList.clear();
+        QVERIFY(module_->WriteKabegamiList());
+    }
+
+    void fileMissingAtLoadMustStillBeMissing() {
+        module_->LoadKabegamiList();
+        module_->KabegamiList.append({"/p/", "a.bmp", "/p/a.bmp", "0"});
+        QVERIFY(module_->WriteKabegamiList());
+        QFile::remove(ListFile());
+        module_->LoadKabegamiList();
+        WriteBytes(ListFile(), "d,f,1\r\n");
+        QVERIFY(!module_->WriteKabegamiList());
+        QCOMPARE(ReadBytes(ListFile()), QByteArray("d,f,1\r\n"));
+    }
+
+    // A browsed folder or drive the file cannot hold must not block writing the list: the
+    // nearest folder it can hold is remembered instead, and no drive.
+    void unstorableRememberedFolderGivesWayToItsParent() {
+        module_->LastFolder = "/home/u/a,\"b\"/c/";
+        module_->LastDrive = "/media/x [\"a,b\"]";
+        module_->KabegamiList = {{"/p/", "a.bmp", "/p/a.bmp", "0"}};
+        QVERIFY(module_->WriteKabegamiList());
+        QVERIFY(platform_->msgBoxes.isEmpty());
+        module_->LoadKabegamiList();
+        QCOMPARE(module_->LastFolder, QStringLiteral("/home/u/"));
+        QCOMPARE(module_->LastDrive, QString());
+        QCOMPARE(module_->KabegamiList.size(), 1);
+    }
+
+    // A list file too large for the memory left is reported as 7, not a crash, and kept.
+    // The reader's peak is the file and the list it yields (about 3.5 times the file for
+    // this one): it loads under a limit of 4.5 times the file.
+    void largeFileUnderMemoryLimit() {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("AddressSanitizer reserves more address space than any limit lets through");
+#endif
+        constexpr qint64 kSize = 48 << 20;
+        QByteArray big;
+        big.reserve(kSize);
+        big += "d,f,1\r\n";
+        for (int i = 0; big.size() < kSize - 200; ++i)
+            big += QStringLiteral("/home/u/写真/album-%1/,IMG_%2 海.jpg,"
+                                  "/home/u/写真/album-%1/IMG_%2 海.jpg,0\r\n")
+                       .arg(i % 97)
+                       .arg(i)
+                       .toUtf8();
+        WriteBytes(ListFile(), big);
+        const qsizetype entries = big.count('\n') - 1;
+        const QByteArray digest = QCryptographicHash::hash(big, QCryptographicHash::Sha256);
+        big = QByteArray();
+
+        // The number reported (0: none; 100: the list is not whole).
+        const auto shown = [&] {
+            if (platform_->msgBoxes.isEmpty())
+                return module_->KabegamiList.size() == entries ? 0 : 100;
+            return platform_->msgBoxes[0].text.section(u':', 0, 0).toInt();
+        };
+        QCOMPARE(RunWithMemoryLimit(kSize * 9 / 2,
+                                    [&] {
+                                        module_->LoadKabegamiList();
+                                        return shown();
+                                    }),
+                 0);
+        // 101: the write after the failed load failed too.
+        QCOMPARE(RunWithMemoryLimit(kSize * 3 / 2,
+                                    [&] {
+                                        module_->LoadKabegamiList();
+                                        const int number = shown();
+                                        module_->KabegamiList = {{"/p/", "a.bmp", "/p/a.bmp", "0"}};
+                                        return module_->WriteKabegamiList() ? number : 101;
+                                    }),
+                 Err::OutOfMemory);
+        QCOMPARE(
+            QCryptographicHash::hash(ReadBytes(ListFile() + ".bak"), QCryptographicHash::Sha256),
+            digest);
+        QCOMPARE(ReadBytes(ListFile()), QByteArray("d,f,1\r\n/p/,a.bmp,/p/a.bmp,0\r\n"));
     }
 };
 

@@ -95,6 +95,20 @@ class RegistrationRulesTest : public QObject {
         QVERIFY(NotStorableMessage(QStringLiteral("x\".jpg")).startsWith(u"x\".jpgは"));
     }
 
+    // A refusal names what cannot be stored: a folder is not blamed on the file name.
+    void namesWhatCannotBeStored() {
+        const QString odd = QStringLiteral("/m/\"a,b\"/");
+        QCOMPARE(UnstorableName(odd, "x.jpg", odd + "x.jpg"), odd);
+        QCOMPARE(UnstorableName("/m/", "\"a,b\".jpg", "/m/\"a,b\".jpg"),
+                 QStringLiteral("\"a,b\".jpg"));
+        const QString lost = QStringLiteral("/m/") + QChar::ReplacementCharacter + u'/';
+        QCOMPARE(UnstorableName(lost, "x.jpg", lost + "x.jpg"), lost);
+        // Each part storable, their join not: the whole path is named.
+        QCOMPARE(UnstorableName("/m,n/", "x\".jpg", "/m,n/x\".jpg"),
+                 QStringLiteral("/m,n/x\".jpg"));
+        QCOMPARE(UnstorableName("/m/", "x.jpg", "/m/x.jpg"), QString());
+    }
+
     void fitsThePreviewIntoTheSquare_data() {
         QTest::addColumn<float>("w");
         QTest::addColumn<float>("h");
