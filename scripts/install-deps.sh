@@ -31,6 +31,8 @@ test=(
     clang libclang-rt-14-dev
     # the package checked as a distribution would check it
     lintian appstream desktop-file-utils
+    # screenshots in a dark theme (scripts/screenshots.sh)
+    qt6ct
     # benchmark: libjpeg-turbo's own tools to compare with
     libjpeg-turbo-progs time
 )
