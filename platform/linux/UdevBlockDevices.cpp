@@ -35,18 +35,23 @@ Device BlockDevice(udev* context, const QString& name) {
 } // namespace
 
 QString UdevBlockDevices::MappedDevice(const QString& mappedName) const {
+    if (mappedName.isEmpty())
+        return {};
     Udev context(udev_new());
     Enumerate enumerate(context ? udev_enumerate_new(context.get()) : nullptr);
     if (!enumerate)
         return {};
     udev_enumerate_add_match_subsystem(enumerate.get(), "block");
     udev_enumerate_add_match_sysname(enumerate.get(), "dm-*");
-    udev_enumerate_add_match_sysattr(enumerate.get(), "dm/name",
-                                     QFile::encodeName(mappedName).constData());
     if (udev_enumerate_scan_devices(enumerate.get()) < 0)
         return {};
-    udev_list_entry* first = udev_enumerate_get_list_entry(enumerate.get());
-    return first ? FromC(udev_list_entry_get_name(first)).section(u'/', -1) : QString();
+    udev_list_entry* entry = nullptr;
+    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
+        Device device(udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
+        if (device && FromC(udev_device_get_sysattr_value(device.get(), "dm/name")) == mappedName)
+            return FromC(udev_device_get_sysname(device.get()));
+    }
+    return {};
 }
 
 QString UdevBlockDevices::DiskOf(const QString& device) const {
