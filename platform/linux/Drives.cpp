@@ -2,6 +2,7 @@
 
 #include "Files.h"
 #include "PlatformError.h"
+#include "UdevBlockDevices.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,17 +61,12 @@ bool IsDeviceSource(const QString& source) {
     return source.startsWith(QStringLiteral("/dev/"));
 }
 
-QString ReadTrimmed(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromLatin1(file.read(64)).trimmed();
-}
-
 } // namespace
 
-Drives::Drives(QString mountInfoPath, QString sysfsRoot, QString diskLinksRoot)
-    : mountInfoPath_(std::move(mountInfoPath)), sysfsRoot_(std::move(sysfsRoot)),
+Drives::Drives(QString mountInfoPath, std::shared_ptr<const BlockDevices> devices,
+               QString diskLinksRoot)
+    : mountInfoPath_(std::move(mountInfoPath)),
+      devices_(devices ? std::move(devices) : std::make_shared<UdevBlockDevices>()),
       diskLinksRoot_(std::move(diskLinksRoot)) {}
 
 QList<MountEntry> Drives::VisibleMounts() const {
@@ -89,17 +85,11 @@ QList<MountEntry> Drives::VisibleMounts() const {
 }
 
 QString Drives::KernelName(const QString& source) const {
-    // A mapped volume: sysfs knows its dm-N by the name given to it.
+    // A mapped volume: the kernel knows its dm-N by the name given to it.
     if (source.startsWith(QStringLiteral("/dev/mapper/"))) {
-        const QString mapped = BaseName(source);
-        const QString blockFolder = sysfsRoot_ + QStringLiteral("/block/");
-        const QStringList devices =
-            QDir(blockFolder)
-                .entryList({QStringLiteral("dm-*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QString& device : devices) {
-            if (ReadTrimmed(blockFolder + device + QStringLiteral("/dm/name")) == mapped)
-                return device;
-        }
+        const QString device = devices_->MappedDevice(BaseName(source));
+        if (!device.isEmpty())
+            return device;
     }
     const QString real = QFileInfo(source).canonicalFilePath();
     return BaseName(real.isEmpty() ? source : real);
@@ -180,46 +170,26 @@ int Drives::TypeOf(const QString& root) const {
     return DriveType::Unknown;
 }
 
-QString Drives::DiskOf(const QString& device) const {
-    // A partition (sdb1) lives in its disk's folder (block/sdb/sdb1).
-    const QString blockFolder = sysfsRoot_ + QStringLiteral("/block/");
-    if (QFileInfo::exists(blockFolder + device))
-        return device;
-    const QStringList disks =
-        QDir(blockFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString& disk : disks) {
-        if (QFileInfo::exists(blockFolder + disk + QLatin1Char('/') + device))
-            return disk;
-    }
-    return {};
-}
-
 int Drives::BlockDeviceType(const QString& device) const {
     if (device.startsWith(QStringLiteral("sr")))
         return DriveType::CdRom;
     if (device.startsWith(QStringLiteral("fd")))
         return DriveType::Removable;
-    const QString disk = DiskOf(device);
+    const QString disk = devices_->DiskOf(device);
     return !disk.isEmpty() && IsRemovableDisk(disk, 0) ? DriveType::Removable : DriveType::Fixed;
 }
 
 bool Drives::IsRemovableDisk(const QString& disk, int depth) const {
     if (disk.startsWith(QStringLiteral("fd")))
         return true;
-    const QString folder = sysfsRoot_ + QStringLiteral("/block/") + disk;
-    if (ReadTrimmed(folder + QStringLiteral("/removable")) == u"1")
-        return true;
-    const QString devicePath = ReadLink(folder);
-    if (devicePath.contains(QStringLiteral("/usb")) || devicePath.contains(QStringLiteral("/mmc")))
+    const BlockDisk facts = devices_->Disk(disk);
+    if (facts.removable || facts.bus == u"usb" || facts.bus == u"mmc")
         return true;
     if (depth >= kMaxStackedDevices)
         return false;
     // An encrypted or mapped volume is as removable as the disk under it.
-    const QStringList slaves =
-        QDir(folder + QStringLiteral("/slaves"))
-            .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    return std::any_of(slaves.begin(), slaves.end(), [&](const QString& slave) {
-        const QString slaveDisk = DiskOf(slave);
+    return std::any_of(facts.slaves.begin(), facts.slaves.end(), [&](const QString& slave) {
+        const QString slaveDisk = devices_->DiskOf(slave);
         return !slaveDisk.isEmpty() && IsRemovableDisk(slaveDisk, depth + 1);
     });
 }

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "BlockDevices.h"
 #include "FolderListing.h"
 #include "MountTable.h"
 #include "Platform.h"
 
+#include <memory>
+
 namespace velmora::linux_impl {
 
-// The machine's volumes, read from the mount table, sysfs and the udev label links. All
-// three locations can be given so that tests describe any machine.
+// The machine's volumes, read from the mount table, the block devices (udev unless given)
+// and the udev label links. All three can be given so that tests describe any machine.
 class Drives {
   public:
     Drives(QString mountInfoPath = QStringLiteral("/proc/self/mountinfo"),
-           QString sysfsRoot = QStringLiteral("/sys"),
+           std::shared_ptr<const BlockDevices> devices = {},
            QString diskLinksRoot = QStringLiteral("/dev/disk"));
 
     // The user's volumes, sorted by mount point.
@@ -29,13 +32,11 @@ class Drives {
     QString NameOf(const MountEntry& entry) const;
     // The kernel's name of a /dev source: "sdb1" for /dev/sdb1, "dm-0" for /dev/mapper/x.
     QString KernelName(const QString& source) const;
-    // The disk of a kernel device name (the disk itself, or the disk of a partition).
-    QString DiskOf(const QString& device) const;
     int BlockDeviceType(const QString& device) const;
     bool IsRemovableDisk(const QString& disk, int depth) const;
 
     QString mountInfoPath_;
-    QString sysfsRoot_;
+    std::shared_ptr<const BlockDevices> devices_;
     QString diskLinksRoot_;
 };
 

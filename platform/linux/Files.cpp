@@ -4,20 +4,21 @@
 #include "Errno.h"
 #include "PosixFile.h"
 
-#include <QDir>
 #include <QFile>
-#include <QStringList>
 
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmora::linux_impl {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -169,41 +170,45 @@ bool FileExists(const QString& path) {
     return ::stat(name.constData(), &st) == 0;
 }
 
+namespace {
+
+// The longest leading part that resolves, resolved, then the rest as written, cleaned. A
+// link cycle (or a folder that may not be entered) ends the part that resolves.
+fs::path ResolveLeadingPart(const fs::path& absolute) {
+    fs::path resolved = absolute.root_path();
+    auto part = absolute.begin();
+    if (part != absolute.end() && *part == resolved)
+        ++part;
+    for (; part != absolute.end(); ++part) {
+        std::error_code error;
+        fs::path next = fs::canonical(resolved / *part, error);
+        if (error)
+            break;
+        resolved = std::move(next);
+    }
+    for (; part != absolute.end(); ++part)
+        resolved /= *part;
+    return resolved.lexically_normal();
+}
+
+} // namespace
+
 QString ResolvePath(const QString& path) {
     if (path.isEmpty())
         return {};
-    const QString absolute =
-        path.startsWith(u'/') ? path : QDir::currentPath() + QLatin1Char('/') + path;
-    QStringList pending = absolute.split(u'/', Qt::SkipEmptyParts);
-    QStringList parts; // the resolved components so far
-    int linksFollowed = 0;
-    while (!pending.isEmpty()) {
-        const QString component = pending.takeFirst();
-        if (component == u".")
-            continue;
-        if (component == u"..") {
-            if (!parts.isEmpty())
-                parts.removeLast();
-            continue;
-        }
-        parts.append(component);
-        const QByteArray name = QFile::encodeName(QLatin1Char('/') + parts.join(u'/'));
-        struct stat st {};
-        if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
-            continue; // a real component, or the part that does not exist
-        if (++linksFollowed > kMaxLinksFollowed)
-            continue; // a cycle: leave the link as written
-        char target[PATH_MAX];
-        const ssize_t length = ::readlink(name.constData(), target, sizeof target);
-        if (length <= 0)
-            continue;
-        const QString linkTarget = QFile::decodeName(QByteArray(target, length));
-        parts.removeLast();
-        if (linkTarget.startsWith(u'/'))
-            parts.clear();
-        pending = linkTarget.split(u'/', Qt::SkipEmptyParts) + pending;
-    }
-    return QLatin1Char('/') + parts.join(u'/');
+    const fs::path written(QFile::encodeName(path).toStdString());
+    std::error_code error;
+    fs::path absolute = fs::absolute(written, error);
+    if (error) // no working folder any more
+        absolute = fs::path("/") / written;
+    // Follows at most 40 links, as the kernel does; more is taken for a cycle.
+    fs::path resolved = fs::weakly_canonical(absolute, error);
+    if (error)
+        resolved = ResolveLeadingPart(absolute);
+    QByteArray bytes = QByteArray::fromStdString(resolved.native());
+    while (bytes.size() > 1 && bytes.endsWith('/'))
+        bytes.chop(1);
+    return QFile::decodeName(bytes);
 }
 
 } // namespace velmora::linux_impl

@@ -27,7 +27,8 @@ void RemoveTemporaryFiles(const QString& folder);
 // True when path names something that exists, after following symbolic links.
 bool FileExists(const QString& path);
 // The absolute path with symbolic links, "." and ".." resolved as far as the path exists;
-// the part that does not exist is kept as written, cleaned. No trailing "/" except for "/".
+// the part that does not exist (from a missing name, a dangling link or a link cycle on) is
+// kept as written, cleaned. No trailing "/" except for "/".
 QString ResolvePath(const QString& path);
 
 } // namespace velmora::linux_impl

@@ -1,80 +1,65 @@
 #include "MountTable.h"
 
-#include "Files.h"
-#include "PlatformError.h"
-
 #include <QFile>
 #include <QSet>
+
+#include <libmount.h>
+
+#include <memory>
 
 namespace velmora::linux_impl {
 
 namespace {
 
-// mountinfo writes space, tab, newline and backslash as \ooo.
-QString Unescape(const QByteArray& field) {
-    QByteArray out;
-    out.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const QByteArray digits = field.mid(i + 1, 3);
-            bool ok = false;
-            const int value = digits.size() == 3 ? digits.toInt(&ok, 8) : 0;
-            if (ok && value < 256) {
-                out.append(static_cast<char>(value));
-                i += 3;
-                continue;
-            }
-        }
-        out.append(field[i]);
-    }
-    return QFile::decodeName(out);
-}
-
 bool IsUnder(const QString& path, const QString& folder) {
     return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
 
+QString FromC(const char* text) {
+    return text ? QFile::decodeName(text) : QString();
+}
+
+struct TableDeleter {
+    void operator()(libmnt_table* table) const { mnt_unref_table(table); }
+};
+struct IterDeleter {
+    void operator()(libmnt_iter* iter) const { mnt_free_iter(iter); }
+};
+
+int SkipBrokenLine(libmnt_table*, const char*, int) {
+    return 1;
+}
+
 } // namespace
 
-QList<MountEntry> ParseMountInfo(const QByteArray& text) {
+QList<MountEntry> ReadMountInfo(const QString& path) {
+    std::unique_ptr<libmnt_table, TableDeleter> table(mnt_new_table());
+    std::unique_ptr<libmnt_iter, IterDeleter> iter(mnt_new_iter(MNT_ITER_FORWARD));
+    if (!table || !iter)
+        return {};
+    mnt_table_set_parser_errcb(table.get(), SkipBrokenLine);
+    if (mnt_table_parse_file(table.get(), QFile::encodeName(path).constData()) != 0)
+        return {};
     QList<MountEntry> entries;
-    for (const QByteArray& line : text.split('\n')) {
-        // id parent major:minor root mount-point options [optional...] - type source super
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype dash = fields.indexOf("-");
-        if (dash < 6 || dash + 2 >= fields.size())
-            continue;
-        MountEntry entry;
-        entry.mountPoint = Unescape(fields[4]);
-        entry.fsType = Unescape(fields[dash + 1]);
-        entry.source = Unescape(fields[dash + 2]);
-        if (!entry.mountPoint.startsWith(u'/'))
-            continue;
-        entries.append(entry);
+    libmnt_fs* fs = nullptr;
+    while (mnt_table_next_fs(table.get(), iter.get(), &fs) == 0) {
+        MountEntry entry{FromC(mnt_fs_get_target(fs)), FromC(mnt_fs_get_fstype(fs)),
+                         FromC(mnt_fs_get_source(fs))};
+        if (entry.mountPoint.startsWith(u'/'))
+            entries.append(entry);
     }
     return entries;
 }
 
-QList<MountEntry> ReadMountInfo(const QString& path) {
-    try {
-        return ParseMountInfo(ReadWholeFile(path));
-    } catch (const PlatformError&) {
-        return {};
-    }
-}
-
 bool IsPseudoFileSystem(const QString& fsType) {
-    static const QSet<QString> pseudo = {
-        QStringLiteral("proc"),     QStringLiteral("sysfs"),       QStringLiteral("cgroup"),
-        QStringLiteral("cgroup2"),  QStringLiteral("devpts"),      QStringLiteral("devtmpfs"),
-        QStringLiteral("mqueue"),   QStringLiteral("securityfs"),  QStringLiteral("pstore"),
-        QStringLiteral("bpf"),      QStringLiteral("tracefs"),     QStringLiteral("debugfs"),
-        QStringLiteral("configfs"), QStringLiteral("fusectl"),     QStringLiteral("hugetlbfs"),
-        QStringLiteral("autofs"),   QStringLiteral("binfmt_misc"), QStringLiteral("efivarfs"),
-        QStringLiteral("nsfs"),     QStringLiteral("rpc_pipefs"),  QStringLiteral("selinuxfs"),
-        QStringLiteral("nfsd"),     QStringLiteral("fuse.portal"), QStringLiteral("fuse.lxcfs"),
-    };
-    return pseudo.contains(fsType);
+    // libmount counts tmpfs, ramfs and overlay as pseudo; here they are volumes the user
+    // browses (a RAM disk, a container's root), and so is a root shown as rootfs. The
+    // desktop's document portal is not in libmount's list.
+    static const QSet<QString> volumes = {QStringLiteral("tmpfs"), QStringLiteral("ramfs"),
+                                          QStringLiteral("overlay"), QStringLiteral("rootfs")};
+    if (fsType == u"fuse.portal")
+        return true;
+    return !volumes.contains(fsType) && mnt_fstype_is_pseudofs(fsType.toUtf8().constData()) == 1;
 }
 
 bool IsUserVolume(const MountEntry& entry) {
@@ -96,18 +81,13 @@ bool IsUserVolume(const MountEntry& entry) {
 }
 
 bool IsNetworkFileSystem(const QString& fsType) {
-    static const QSet<QString> network = {
-        QStringLiteral("nfs"),        QStringLiteral("nfs4"),
-        QStringLiteral("cifs"),       QStringLiteral("smb3"),
-        QStringLiteral("smbfs"),      QStringLiteral("sshfs"),
-        QStringLiteral("fuse.sshfs"), QStringLiteral("9p"),
-        QStringLiteral("afs"),        QStringLiteral("ceph"),
-        QStringLiteral("glusterfs"),  QStringLiteral("fuse.glusterfs"),
-        QStringLiteral("davfs"),      QStringLiteral("fuse.davfs2"),
-        QStringLiteral("ncpfs"),      QStringLiteral("coda"),
-        QStringLiteral("lustre"),     QStringLiteral("fuse.rclone"),
+    // Network file systems libmount does not name (as of util-linux 2.38).
+    static const QSet<QString> more = {
+        QStringLiteral("sshfs"),       QStringLiteral("ceph"),   QStringLiteral("fuse.glusterfs"),
+        QStringLiteral("davfs"),       QStringLiteral("coda"),   QStringLiteral("fuse.davfs2"),
+        QStringLiteral("fuse.rclone"), QStringLiteral("lustre"),
     };
-    return network.contains(fsType);
+    return more.contains(fsType) || mnt_fstype_is_netfs(fsType.toUtf8().constData()) == 1;
 }
 
 bool IsOpticalFileSystem(const QString& fsType) {

@@ -12,14 +12,12 @@ struct MountEntry {
     QString source; // device, share or the file system's own name
 };
 
-// The lines of a mountinfo text (the format of /proc/self/mountinfo), in table order.
-// Lines that are not well formed are skipped.
-QList<MountEntry> ParseMountInfo(const QByteArray& text);
-
-// The table at path; empty when it cannot be read.
+// The table at path (the format of /proc/self/mountinfo), in table order; empty when it
+// cannot be read. Lines that are not well formed are skipped.
 QList<MountEntry> ReadMountInfo(const QString& path);
 
-// True for file systems that hold no user files (proc, sysfs, cgroup, ...).
+// True for file systems that hold no user files (proc, sysfs, cgroup, ...). tmpfs and ramfs
+// are not among them: a RAM disk is a volume of its own.
 bool IsPseudoFileSystem(const QString& fsType);
 
 // True when the mount is a volume the user browses: no pseudo file system, no system

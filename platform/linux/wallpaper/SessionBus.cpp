@@ -57,17 +57,19 @@ bool ServiceAvailable(GDBusConnection* bus, const char* service) {
 
 } // namespace
 
-void RequireSessionBus(const QString& desktop, const char* service) {
+GDBusConnection* ConnectSessionBus() {
     const QByteArray address = SessionBusAddress();
-    GDBusConnection* bus = nullptr;
-    if (!address.isEmpty()) {
-        // A connection of our own: GLib's shared one would stay broken for the whole run.
-        bus = g_dbus_connection_new_for_address_sync(
-            address.constData(),
-            GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                 G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, nullptr);
-    }
+    if (address.isEmpty())
+        return nullptr;
+    return g_dbus_connection_new_for_address_sync(
+        address.constData(),
+        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                             G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
+}
+
+void RequireSessionBus(const QString& desktop, const char* service) {
+    GDBusConnection* bus = ConnectSessionBus();
     if (!bus)
         throw PlatformError(Err::NotSupported,
                             QStringLiteral("%1 の設定を届ける D-Bus のセッションバスに接続できない"

@@ -4,7 +4,6 @@
 #include "DesktopWindow.h"
 #include "Platform.h"
 #include "PlatformError.h"
-#include "RunCommand.h"
 #include "SessionBus.h"
 #include "Xfconf.h"
 
@@ -21,40 +20,13 @@ namespace velmora::linux_impl {
 
 namespace {
 
-const QString kProgram = QStringLiteral("xfconf-query");
 const QString kChannel = QStringLiteral("xfce4-desktop");
-
-QStringList Property(const QString& name) {
-    return {QStringLiteral("-c"), kChannel, QStringLiteral("-p"), name, QStringLiteral("-n")};
-}
-
-void SetString(const QString& name, const QString& value) {
-    RunCommand(kProgram,
-               Property(name) + QStringList{QStringLiteral("-t"), QStringLiteral("string"),
-                                            QStringLiteral("-s"), value});
-}
-
-void SetInt(const QString& name, int value) {
-    RunCommand(kProgram,
-               Property(name) + QStringList{QStringLiteral("-t"), QStringLiteral("int"),
-                                            QStringLiteral("-s"), QString::number(value)});
-}
-
-// xfdesktop 4.18 reads the colour as four doubles, red, green, blue and alpha.
-void SetBlack(const QString& name) {
-    QStringList arguments = Property(name);
-    for (int i = 0; i < 4; ++i)
-        arguments << QStringLiteral("-t") << QStringLiteral("double");
-    for (const char* component : {"0", "0", "0", "1"})
-        arguments << QStringLiteral("-s") << QString::fromLatin1(component);
-    RunCommand(kProgram, arguments);
-}
 
 // The backdrops that exist, or the ones xfdesktop would create, so that a desktop started
 // later shows the picture too.
-QList<XfceBackdrop> Backdrops() {
-    QList<XfceBackdrop> backdrops = BackdropsOfListing(RunCommand(
-        kProgram, {QStringLiteral("-c"), kChannel, QStringLiteral("-l"), QStringLiteral("-v")}));
+QList<XfceBackdrop> Backdrops(const XfconfChannel& channel) {
+    QList<XfceBackdrop> backdrops =
+        BackdropsOfProperties(channel.Properties(QStringLiteral("/backdrop")));
     if (backdrops.isEmpty()) {
         for (const QString& base : UsualBackdrops(XfceMonitorNames(), WorkspaceCount()))
             backdrops.append({base, std::nullopt, std::nullopt});
@@ -122,7 +94,8 @@ void XfceWallpaper::Set(const QString& bmpPath, int flags) {
 }
 
 void XfceWallpaper::ShowPicture(const QString& file, bool store) {
-    const QList<XfceBackdrop> backdrops = Backdrops();
+    XfconfChannel channel(kChannel);
+    const QList<XfceBackdrop> backdrops = Backdrops(channel);
     // xfdesktop redraws only when the name changes, and the program always writes the same
     // name: a backdrop that shows it is given the other name. At the end (store) the
     // picture is named by its own file name.
@@ -133,21 +106,23 @@ void XfceWallpaper::ShowPicture(const QString& file, bool store) {
     }
     for (const XfceBackdrop& backdrop : backdrops) {
         const bool showsFile = backdrop.lastImage && *backdrop.lastImage == file;
-        SetString(backdrop.base + QStringLiteral("/last-image"),
-                  store || !showsFile ? file : alternate);
+        channel.SetString(backdrop.base + QStringLiteral("/last-image"),
+                          store || !showsFile ? file : alternate);
         if (!backdrop.imageStyle || !IsXfcePictureStyle(*backdrop.imageStyle))
-            SetInt(backdrop.base + QStringLiteral("/image-style"),
-                   stylesBeforeRemoval_.value(backdrop.base, kXfceZoomed));
+            channel.SetInt(backdrop.base + QStringLiteral("/image-style"),
+                           stylesBeforeRemoval_.value(backdrop.base, kXfceZoomed));
     }
 }
 
 void XfceWallpaper::ShowNoPicture() {
-    for (const XfceBackdrop& backdrop : Backdrops()) {
+    XfconfChannel channel(kChannel);
+    for (const XfceBackdrop& backdrop : Backdrops(channel)) {
         if (backdrop.imageStyle && IsXfcePictureStyle(*backdrop.imageStyle))
             stylesBeforeRemoval_.insert(backdrop.base, *backdrop.imageStyle);
-        SetInt(backdrop.base + QStringLiteral("/image-style"), kXfceNoImage);
-        SetInt(backdrop.base + QStringLiteral("/color-style"), 0); // a solid colour
-        SetBlack(backdrop.base + QStringLiteral("/rgba1"));
+        channel.SetInt(backdrop.base + QStringLiteral("/image-style"), kXfceNoImage);
+        channel.SetInt(backdrop.base + QStringLiteral("/color-style"), 0); // a solid colour
+        // xfdesktop 4.18 reads the colour as red, green, blue and alpha.
+        channel.SetDoubles(backdrop.base + QStringLiteral("/rgba1"), {0, 0, 0, 1});
     }
 }
 

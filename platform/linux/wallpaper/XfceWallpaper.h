@@ -8,8 +8,8 @@
 
 namespace velmora::linux_impl {
 
-// XFCE: xfconf's xfce4-desktop channel, for every monitor and workspace, through
-// xfconf-query (which reaches xfconfd over D-Bus, starting it when needed).
+// XFCE: xfconf's xfce4-desktop channel, for every monitor and workspace, written to
+// xfconfd over D-Bus.
 class XfceWallpaper : public DesktopWallpaper {
   public:
     void Set(const QString& bmpPath, int flags) override;

@@ -1,11 +1,14 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 #include <optional>
+
+typedef struct _GDBusConnection GDBusConnection;
 
 namespace velmora::linux_impl {
 
@@ -17,8 +20,9 @@ struct XfceBackdrop {
     std::optional<int> imageStyle;
 };
 
-// The backdrops named in the output of "xfconf-query -c xfce4-desktop -l -v", in order.
-QList<XfceBackdrop> BackdropsOfListing(const QByteArray& listing);
+// The backdrops named among these properties of the xfce4-desktop channel (name → value,
+// as XfconfChannel::Properties gives them), in the order of their names.
+QList<XfceBackdrop> BackdropsOfProperties(const QVariantMap& properties);
 
 // The backdrops xfdesktop itself creates for these monitors ("monitor" and the RandR output's
 // name) and workspaces, for a channel that has none yet.
@@ -28,5 +32,27 @@ QStringList UsualBackdrops(const QStringList& monitorNames, int workspaces);
 constexpr int kXfceNoImage = 0;
 constexpr int kXfceZoomed = 5;
 bool IsXfcePictureStyle(int style);
+
+// One channel of xfconfd, the store of XFCE's settings, asked over the session bus (which
+// starts xfconfd when needed). Failures throw PlatformError with a Japanese description.
+class XfconfChannel {
+  public:
+    explicit XfconfChannel(QString channel);
+    ~XfconfChannel();
+    XfconfChannel(const XfconfChannel&) = delete;
+    XfconfChannel& operator=(const XfconfChannel&) = delete;
+
+    // Every property below base: strings as QString, integers as qlonglong, Booleans as
+    // bool, numbers as double, arrays as QVariantList. Empty when there is none.
+    QVariantMap Properties(const QString& base) const;
+    void SetString(const QString& property, const QString& value);
+    void SetInt(const QString& property, int value);
+    // An array of doubles, as xfdesktop keeps its colours.
+    void SetDoubles(const QString& property, const QList<double>& values);
+
+  private:
+    QString channel_;
+    GDBusConnection* bus_;
+};
 
 } // namespace velmora::linux_impl

@@ -1,8 +1,11 @@
 #include "Drives.h"
 #include "TestSupport.h"
+#include "UdevBlockDevices.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,10 +47,41 @@ const char* const kMountInfo =
     "45 26 0:34 / /srv/pool rw shared:59 - zfs tank/pool rw\n"
     "garbage line without the separator\n";
 
-void WriteFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(path.section(u'/', 0, -2));
-    WriteBytes(path, data);
-}
+// The block devices of that machine, as the kernel would describe them.
+class MadeUpDevices : public BlockDevices {
+  public:
+    MadeUpDevices() {
+        AddDisk(QStringLiteral("sda"), {},
+                {QStringLiteral("sda1"), QStringLiteral("sda2"), QStringLiteral("sda3")});
+        AddDisk(QStringLiteral("sdb"), {true, {}, {}},
+                {QStringLiteral("sdb1"), QStringLiteral("sdb2")});
+        AddDisk(QStringLiteral("sr0"), {true, {}, {}});
+        // A USB hard disk says it is not removable; its place on the USB bus says otherwise.
+        AddDisk(QStringLiteral("sdc"), {false, QStringLiteral("usb"), {}},
+                {QStringLiteral("sdc1")});
+        // An encrypted volume on a removable stick (sdd2).
+        AddDisk(QStringLiteral("sdd"), {true, {}, {}}, {QStringLiteral("sdd2")});
+        AddDisk(QStringLiteral("dm-0"), {false, {}, {QStringLiteral("sdd2")}});
+        // An SD card in a built-in reader.
+        AddDisk(QStringLiteral("mmcblk0"), {false, QStringLiteral("mmc"), {}},
+                {QStringLiteral("mmcblk0p1")});
+    }
+    QString MappedDevice(const QString& mappedName) const override {
+        return mappedName == u"secret" ? QStringLiteral("dm-0") : QString();
+    }
+    QString DiskOf(const QString& device) const override { return diskOf_.value(device); }
+    BlockDisk Disk(const QString& disk) const override { return disks_.value(disk); }
+
+  private:
+    void AddDisk(const QString& name, const BlockDisk& facts, const QStringList& parts = {}) {
+        disks_.insert(name, facts);
+        diskOf_.insert(name, name);
+        for (const QString& part : parts)
+            diskOf_.insert(part, name);
+    }
+    QHash<QString, BlockDisk> disks_;
+    QHash<QString, QString> diskOf_;
+};
 
 } // namespace
 
@@ -62,6 +96,7 @@ class DrivesTest : public QObject {
     void typeOfEachVolume_data();
     void typeOfEachVolume();
     void unreadableMountTableStillHasRoot();
+    void containerWithLessKnownFileSystems();
     void thisMachine();
     void listingSortsAndFilters();
     void listingFailures();
@@ -69,7 +104,7 @@ class DrivesTest : public QObject {
   private:
     Drives FakeMachine() const {
         return Drives(root_.filePath(QStringLiteral("mountinfo")),
-                      root_.filePath(QStringLiteral("sys")),
+                      std::make_shared<MadeUpDevices>(),
                       root_.filePath(QStringLiteral("dev/disk")));
     }
     QTemporaryDir root_;
@@ -77,35 +112,7 @@ class DrivesTest : public QObject {
 
 void DrivesTest::initTestCase() {
     QVERIFY(root_.isValid());
-    const QString sys = root_.filePath(QStringLiteral("sys"));
-    WriteFile(root_.filePath(QStringLiteral("mountinfo")), kMountInfo);
-    WriteFile(sys + QStringLiteral("/block/sda/removable"), "0\n");
-    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sda/sda1")));
-    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sda/sda2")));
-    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sda/sda3")));
-    WriteFile(sys + QStringLiteral("/block/sdb/removable"), "1\n");
-    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sdb/sdb1")));
-    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sdb/sdb2")));
-    WriteFile(sys + QStringLiteral("/block/sr0/removable"), "1\n");
-    // A USB hard disk says it is not removable; its place on the USB bus says otherwise.
-    const QString usbDisk = QStringLiteral(
-        "devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0/block/sdc");
-    WriteFile(sys + u'/' + usbDisk + QStringLiteral("/removable"), "0\n");
-    QVERIFY(QDir().mkpath(sys + u'/' + usbDisk + QStringLiteral("/sdc1")));
-    QVERIFY(QFile::link(QStringLiteral("../") + usbDisk, sys + QStringLiteral("/block/sdc")));
-    // An encrypted volume on a removable stick (sdd2).
-    WriteFile(sys + QStringLiteral("/block/sdd/removable"), "1\n");
-    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/sdd/sdd2")));
-    WriteFile(sys + QStringLiteral("/block/dm-0/removable"), "0\n");
-    QVERIFY(QDir().mkpath(sys + QStringLiteral("/block/dm-0/slaves/sdd2")));
-    WriteFile(sys + QStringLiteral("/block/dm-0/dm/name"), "secret\n");
-    // An SD card in a built-in reader.
-    const QString card =
-        QStringLiteral("devices/platform/sdhci/mmc_host/mmc0/mmc0:0001/block/mmcblk0");
-    WriteFile(sys + u'/' + card + QStringLiteral("/removable"), "0\n");
-    QVERIFY(QDir().mkpath(sys + u'/' + card + QStringLiteral("/mmcblk0p1")));
-    QVERIFY(QFile::link(QStringLiteral("../") + card, sys + QStringLiteral("/block/mmcblk0")));
-
+    WriteBytes(root_.filePath(QStringLiteral("mountinfo")), kMountInfo);
     const QString labels = root_.filePath(QStringLiteral("dev/disk/by-label"));
     QVERIFY(QDir().mkpath(labels));
     QVERIFY(QFile::link(QStringLiteral("../../sdb1"), labels + QStringLiteral("/STICK")));
@@ -199,11 +206,36 @@ void DrivesTest::typeOfEachVolume() {
 
 void DrivesTest::unreadableMountTableStillHasRoot() {
     const Drives drives(root_.filePath(QStringLiteral("no-mountinfo")),
-                        root_.filePath(QStringLiteral("sys")));
+                        std::make_shared<MadeUpDevices>());
     const QList<DriveInfo> list = drives.List();
     QCOMPARE(list.size(), 1);
     QCOMPARE(list.front().root, QStringLiteral("/"));
     QCOMPARE(drives.DriveOf(QDir::tempPath()).root, QStringLiteral("/"));
+}
+
+void DrivesTest::containerWithLessKnownFileSystems() {
+    // File systems the mount library files otherwise than this program: a container's
+    // overlay root and a RAM disk are volumes, these shares are network volumes.
+    WriteBytes(root_.filePath(QStringLiteral("container")),
+               "60 50 0:40 / / rw - overlay overlay rw,lowerdir=/l\n"
+               "61 60 0:41 / /scratch rw - ramfs ramfs rw\n"
+               "62 60 0:42 / /mnt/ceph rw - ceph 10.0.0.1:/pics rw\n"
+               "63 60 0:43 / /mnt/ssh rw - sshfs u@host:/pics rw\n"
+               "64 60 0:44 / /mnt/dav rw - fuse.davfs2 https://dav/ rw\n"
+               "65 60 0:45 / /run/user/0/doc rw - fuse.portal portal rw\n"
+               "66 60 0:46 / /srv/nothing rw - none none rw\n");
+    const Drives drives(root_.filePath(QStringLiteral("container")),
+                        std::make_shared<MadeUpDevices>());
+    QStringList roots;
+    for (const DriveInfo& drive : drives.List())
+        roots << drive.root;
+    QCOMPARE(roots, (QStringList{QStringLiteral("/"), QStringLiteral("/mnt/ceph/"),
+                                 QStringLiteral("/mnt/dav/"), QStringLiteral("/mnt/ssh/"),
+                                 QStringLiteral("/scratch/")}));
+    QCOMPARE(drives.TypeOf(QStringLiteral("/")), DriveType::Fixed);
+    QCOMPARE(drives.TypeOf(QStringLiteral("/scratch/")), DriveType::RamDisk);
+    for (const char* share : {"/mnt/ceph/", "/mnt/ssh/", "/mnt/dav/"})
+        QCOMPARE(drives.TypeOf(QLatin1String(share)), DriveType::Remote);
 }
 
 void DrivesTest::thisMachine() {
@@ -218,6 +250,24 @@ void DrivesTest::thisMachine() {
                      !drive.root.startsWith(QStringLiteral("/sys/")),
                  qPrintable(drive.name));
     }
+
+    // udev agrees with the kernel's own tree: disks, their partitions, the removable flag.
+    const UdevBlockDevices devices;
+    const QDir block(QStringLiteral("/sys/block"));
+    for (const QString& disk : block.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QCOMPARE(devices.DiskOf(disk), disk);
+        const bool removable =
+            ReadBytes(block.filePath(disk + QStringLiteral("/removable"))).trimmed() == "1";
+        QCOMPARE(devices.Disk(disk).removable, removable);
+        const QDir folder(block.filePath(disk));
+        for (const QString& part : folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (QFileInfo::exists(folder.filePath(part + QStringLiteral("/partition"))))
+                QCOMPARE(devices.DiskOf(part), disk);
+        }
+    }
+    QCOMPARE(devices.DiskOf(QStringLiteral("no-such-disk")), QString());
+    QCOMPARE(devices.DiskOf(QStringLiteral("../block/x")), QString());
+    QCOMPARE(devices.MappedDevice(QStringLiteral("no-such-volume")), QString());
 }
 
 void DrivesTest::listingSortsAndFilters() {

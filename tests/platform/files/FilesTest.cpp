@@ -364,6 +364,12 @@ void FilesTest::resolvePath() {
     QCOMPARE(ResolvePath(QStringLiteral("/")), QStringLiteral("/"));
     QCOMPARE(ResolvePath(QStringLiteral("/../..")), QStringLiteral("/"));
     QVERIFY(!ResolvePath(real + QStringLiteral("/loop1/x")).isEmpty()); // ends, whatever it says
+    // The cycle stays as written; what comes before and after it is still resolved and cleaned.
+    QCOMPARE(ResolvePath(real + QStringLiteral("/applink/../loop1/./x/")),
+             real + QStringLiteral("/loop1/x"));
+    QCOMPARE(ResolvePath(real + QStringLiteral("/applink/../loop2/../app/Pic/")),
+             real + QStringLiteral("/app/Pic"));
+    QCOMPARE(ResolvePath(real + QStringLiteral("/app/new/")), real + QStringLiteral("/app/new"));
 
     const QString cwd = QDir::currentPath();
     QVERIFY(QDir::setCurrent(real + QStringLiteral("/app")));

@@ -116,7 +116,7 @@ void SetValue(const QString& property, const QString& type, const QString& value
 }
 
 QList<XfceBackdrop> Backdrops() {
-    return BackdropsOfListing(Xfconf({QStringLiteral("-l"), QStringLiteral("-v")}));
+    return BackdropsOfProperties(XfconfChannel(kChannel).Properties(QStringLiteral("/backdrop")));
 }
 
 // The errors of a step, a removal and two more steps made through the platform as the
@@ -150,27 +150,30 @@ class XfceWallpaperTest : public QObject {
     }
     void cleanupTestCase() { StopDesktop(); }
 
-    void readsBackdropsFromListing() {
-        const QByteArray listing =
-            "/backdrop/screen0/monitorHDMI-1/workspace0/color-style  0\n"
-            "/backdrop/screen0/monitorHDMI-1/workspace0/image-style  3\n"
-            "/backdrop/screen0/monitorHDMI-1/workspace0/last-image   /home/u/My Pictures/a b.jpg\n"
-            "/backdrop/screen0/monitorHDMI-1/workspace0/rgba1        <<UNSUPPORTED>>\n"
-            "/backdrop/screen0/monitorDP-2/workspace1/last-image     /tmp/\xe5\xa3\x81.BMP\n"
-            "/backdrop/screen0/monitorDP-2/workspace1/image-style    odd\n"
-            "/backdrop/single-workspace-mode                         true\n"
-            "/backdrop/screen0/monitorDP-2/workspace1/last-image/x   /nothing\n"
-            "/desktop-icons/style                                    2\n";
-        const QList<XfceBackdrop> backdrops = BackdropsOfListing(listing);
+    void readsBackdropsFromProperties() {
+        const QString hdmi = QStringLiteral("/backdrop/screen0/monitorHDMI-1/workspace0");
+        const QString dp = QStringLiteral("/backdrop/screen0/monitorDP-2/workspace1");
+        const QVariantMap properties{
+            {hdmi + QStringLiteral("/color-style"), qlonglong(0)},
+            {hdmi + QStringLiteral("/image-style"), qlonglong(3)},
+            {hdmi + QStringLiteral("/last-image"), QStringLiteral("/home/u/My Pictures/a b.jpg")},
+            {hdmi + QStringLiteral("/rgba1"), QVariantList{0.0, 0.0, 0.0, 1.0}},
+            {dp + QStringLiteral("/last-image"), QString::fromUtf8("/tmp/\xe5\xa3\x81.BMP")},
+            {dp + QStringLiteral("/image-style"), QStringLiteral("odd")},
+            {QStringLiteral("/backdrop/single-workspace-mode"), true},
+            {dp + QStringLiteral("/last-image/x"), QStringLiteral("/nothing")},
+            {QStringLiteral("/desktop-icons/style"), qlonglong(2)},
+        };
+        const QList<XfceBackdrop> backdrops = BackdropsOfProperties(properties);
         QCOMPARE(backdrops.size(), 2);
-        QCOMPARE(backdrops[0].base, QStringLiteral("/backdrop/screen0/monitorHDMI-1/workspace0"));
-        QCOMPARE(backdrops[0].lastImage,
+        QCOMPARE(backdrops[0].base, dp);
+        QCOMPARE(backdrops[0].lastImage, std::optional(QStringLiteral("/tmp/壁.BMP")));
+        QCOMPARE(backdrops[0].imageStyle, std::nullopt);
+        QCOMPARE(backdrops[1].base, hdmi);
+        QCOMPARE(backdrops[1].lastImage,
                  std::optional(QStringLiteral("/home/u/My Pictures/a b.jpg")));
-        QCOMPARE(backdrops[0].imageStyle, std::optional(3));
-        QCOMPARE(backdrops[1].base, QStringLiteral("/backdrop/screen0/monitorDP-2/workspace1"));
-        QCOMPARE(backdrops[1].lastImage, std::optional(QStringLiteral("/tmp/壁.BMP")));
-        QCOMPARE(backdrops[1].imageStyle, std::nullopt);
-        QVERIFY(BackdropsOfListing("").isEmpty());
+        QCOMPARE(backdrops[1].imageStyle, std::optional(3));
+        QVERIFY(BackdropsOfProperties({}).isEmpty());
 
         QCOMPARE(UsualBackdrops({QStringLiteral("monitorA"), QStringLiteral("monitorB")}, 2),
                  QStringList({QStringLiteral("/backdrop/screen0/monitorA/workspace0"),
