@@ -1,12 +1,13 @@
 #include "BmpLayout.h"
 
-#include "PictureSource.h"
-#include "PlatformError.h"
+#include "ByteSeams.h"
+#include "CodecError.h"
+#include "Geometry.h"
 
 #include <algorithm>
 #include <bit>
 
-namespace velmora::linux_impl {
+namespace velmora::codec {
 
 namespace {
 
@@ -20,7 +21,7 @@ uint32_t U32(const uint8_t* p) {
 }
 
 [[noreturn]] void Invalid() {
-    throw PlatformError(Err::InvalidPicture);
+    ThrowInvalid();
 }
 
 // A mask must be one run of bits inside the pixel.
@@ -35,10 +36,10 @@ bool MaskUsable(uint32_t mask, int bitsPerPixel) {
 
 } // namespace
 
-BmpLayout ReadBmpLayout(PictureSource& source) {
+BmpLayout ReadBmpLayout(ByteSource& source) {
     // The file header, the largest info header, masks and a full palette.
     uint8_t head[kFileHeaderSize + 124 + 16 + 256 * 4] = {};
-    const int64_t got = source.readAt(0, head, sizeof head);
+    const int64_t got = source.ReadAt(0, head, sizeof head);
     if (got < kFileHeaderSize + 12 || head[0] != 'B' || head[1] != 'M')
         Invalid();
 
@@ -126,7 +127,7 @@ BmpLayout ReadBmpLayout(PictureSource& source) {
     layout.height = int(height);
 
     const int64_t tablesStart = kFileHeaderSize + headerSize;
-    if (layout.dataOffset < tablesStart + masksAfterHeader || layout.dataOffset >= source.size())
+    if (layout.dataOffset < tablesStart + masksAfterHeader || layout.dataOffset >= source.Size())
         Invalid();
 
     if (layout.bitsPerPixel == 16 || layout.bitsPerPixel == 32) {
@@ -169,10 +170,10 @@ BmpLayout ReadBmpLayout(PictureSource& source) {
         layout.compression == BmpCompression::BitFields) {
         // The last row may lack its padding; anything shorter is a damaged file.
         const int64_t lastRowBytes = (width * layout.bitsPerPixel + 7) / 8;
-        if (layout.dataOffset + layout.stride * (height - 1) + lastRowBytes > source.size())
+        if (layout.dataOffset + layout.stride * (height - 1) + lastRowBytes > source.Size())
             Invalid();
     }
     return layout;
 }
 
-} // namespace velmora::linux_impl
+} // namespace velmora::codec
