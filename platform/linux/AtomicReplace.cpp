@@ -1,7 +1,8 @@
 #include "AtomicReplace.h"
 
 #include "Errno.h"
-#include "Files.h"
+#include "PictureSource.h"
+#include "TemporaryPrefix.h"
 
 #include <QRandomGenerator>
 
@@ -79,6 +80,10 @@ void AtomicReplace::Write(const char* data, std::size_t size) {
         Fail(errno);
 }
 
+void AtomicReplace::Write(const void* data, std::int64_t size) {
+    Write(static_cast<const char*>(data), std::size_t(size));
+}
+
 void AtomicReplace::WriteAt(std::int64_t offset, const void* data, std::int64_t size) {
     const auto* p = static_cast<const char*>(data);
     while (size > 0) {
@@ -93,6 +98,26 @@ void AtomicReplace::WriteAt(std::int64_t offset, const void* data, std::int64_t 
         offset += n;
         size -= n;
     }
+}
+
+std::int64_t AtomicReplace::CopyFrom(codec::ByteSource& source, std::int64_t from, std::int64_t at,
+                                     std::int64_t len) {
+    const auto* file = dynamic_cast<PictureSource*>(&source);
+    if (!file)
+        return 0;
+    // The kernel copies without passing the bytes through this process. Any failure leaves
+    // the rest to the caller's own copy, which tells which side failed.
+    std::int64_t done = 0;
+    while (done < len) {
+        loff_t in = from + done;
+        loff_t out = at + done;
+        const ssize_t n =
+            ::copy_file_range(file->fd(), &in, fd_.Get(), &out, std::size_t(len - done), 0);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
 }
 
 void AtomicReplace::Reserve(std::int64_t size) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ByteSeams.h"
 #include "PosixFile.h"
 
 #include <QString>
@@ -13,22 +14,25 @@ namespace velmora::linux_impl {
 // put in place by one rename, so the file holds either its old or its new content. Until
 // Commit succeeds the old file is never touched; a failed or abandoned replacement removes
 // its temporary file.
-class AtomicReplace {
+class AtomicReplace : public codec::ByteSink {
   public:
     // Creates the temporary file in target's folder; throws the mapped error for target.
     explicit AtomicReplace(const QString& target);
-    ~AtomicReplace();
+    ~AtomicReplace() override;
     AtomicReplace(const AtomicReplace&) = delete;
     AtomicReplace& operator=(const AtomicReplace&) = delete;
 
     void Write(const char* data, std::size_t size);
+    void Write(const void* data, std::int64_t size) override;
     // Writes at a given place, for files whose parts are written out of order.
-    void WriteAt(std::int64_t offset, const void* data, std::int64_t size);
+    void WriteAt(std::int64_t offset, const void* data, std::int64_t size) override;
     // Claims the file's final size on the disk first, so that a full disk fails at once.
-    void Reserve(std::int64_t size);
-    int Descriptor() const { return fd_.Get(); }
+    void Reserve(std::int64_t size) override;
+    // Copies inside the kernel from a picture file; nothing from other sources.
+    std::int64_t CopyFrom(codec::ByteSource& source, std::int64_t from, std::int64_t at,
+                          std::int64_t len) override;
     // Flushes to the disk, closes, renames over the target and flushes the folder.
-    void Commit();
+    void Commit() override;
     // As Commit, but never replaces anything at the target's name: false when something is
     // there, and the replacement is then abandoned when this object goes.
     bool CommitIfAbsent();

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "TemporaryPrefix.h"
+
 #include <QByteArray>
 #include <QString>
 
 namespace velmora::linux_impl {
-
-// The prefix of every temporary file an atomic write leaves behind when it is killed.
-inline constexpr const char* kTemporaryPrefix = ".velmora-tmp-";
 
 // Creates one folder; 75 when something of that name exists already.
 void MakeFolder(const QString& path);

@@ -48,7 +48,7 @@ PictureSource::~PictureSource() {
         ::close(fd_);
 }
 
-int64_t PictureSource::readAt(int64_t offset, void* buffer, int64_t len) {
+int64_t PictureSource::ReadAt(int64_t offset, void* buffer, int64_t len) {
     auto* out = static_cast<char*>(buffer);
     int64_t done = 0;
     while (done < len) {
@@ -56,33 +56,13 @@ int64_t PictureSource::readAt(int64_t offset, void* buffer, int64_t len) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throwErrno(errno);
+            throw ErrorFromErrno(errno, path_);
         }
         if (n == 0)
             break;
         done += n;
     }
     return done;
-}
-
-void PictureSource::readExactly(int64_t offset, void* buffer, int64_t len) {
-    if (readAt(offset, buffer, len) != len)
-        throw PlatformError(Err::InvalidPicture);
-}
-
-void PictureSource::throwErrno(int err) const {
-    throw ErrorFromErrno(err, path_);
-}
-
-} // namespace velmora::linux_impl
-
-namespace velmora::linux_impl {
-
-void CheckPictureSize(int64_t width, int64_t height) {
-    if (width <= 0 || height <= 0)
-        throw PlatformError(Err::InvalidPicture);
-    if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
-        throw PlatformError(Err::OutOfMemory);
 }
 
 } // namespace velmora::linux_impl

@@ -1,7 +1,7 @@
 #include "FuzzChecks.h"
 
+#include "Geometry.h"
 #include "PictureFiles.h"
-#include "PictureSource.h"
 #include "PlatformError.h"
 
 #include <QDir>
@@ -26,6 +26,8 @@ QStringList FilesIn(const QString& folder) {
 
 void CheckPicture(const QString& picturePath, const QString& scratch) {
     using namespace linux_impl;
+    using codec::kMaxPicturePixels;
+    using codec::kMaxPictureSide;
     PictureInfo info;
     try {
         info = ReadPictureHeader(picturePath);

@@ -1,19 +1,19 @@
 #include "JpegDecoder.h"
 
-#include "PictureSource.h"
-#include "PlatformError.h"
+#include "ByteSeams.h"
+#include "CodecError.h"
+#include "Geometry.h"
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <exception>
 #include <vector>
 
 #include <jpeglib.h>
 // After jpeglib.h, which it needs.
 #include <jerror.h>
-#include <unistd.h>
 
-namespace velmora::linux_impl {
+namespace velmora::codec {
 
 namespace {
 
@@ -36,9 +36,9 @@ struct JpegState {
     jpeg_progress_mgr progress{};
     jmp_buf jump{};
     bool created = false;
-    int ioErrno = 0;
+    std::exception_ptr sourceError;
     bool tooManyScans = false;
-    PictureSource* source = nullptr;
+    ByteSource* source = nullptr;
     int64_t offset = 0;
     std::vector<JOCTET> input;
     bool cmyk = false;
@@ -72,14 +72,16 @@ void TermSource(j_decompress_ptr) {}
 
 boolean FillInput(j_decompress_ptr cinfo) {
     JpegState* s = StateOf(reinterpret_cast<j_common_ptr>(cinfo));
-    ssize_t n;
-    do {
-        n = ::pread(s->source->fd(), s->input.data(), s->input.size(), off_t(s->offset));
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        s->ioErrno = errno;
-        ERREXIT(cinfo, JERR_FILE_READ);
+    int64_t n = 0;
+    // No exception may cross libjpeg's frames: it is kept and thrown again after the jump.
+    try {
+        n = s->source->ReadAt(s->offset, s->input.data(), int64_t(s->input.size()));
+    } catch (...) {
+        s->sourceError = std::current_exception();
     }
+    // Outside the handler: a longjmp out of one would leave the exception half-handled.
+    if (s->sourceError)
+        ERREXIT(cinfo, JERR_FILE_READ);
     if (n == 0) {
         // The data ends early: libjpeg's convention is a warning and a fake end marker.
         WARNMS(cinfo, JWRN_JPEG_EOF);
@@ -118,7 +120,7 @@ void Progress(j_common_ptr cinfo) {
 
 } // namespace
 
-JpegDecoder::JpegDecoder(PictureSource& source) : state_(std::make_unique<JpegState>()) {
+JpegDecoder::JpegDecoder(ByteSource& source) : state_(std::make_unique<JpegState>()) {
     JpegState* s = state_.get();
     s->source = &source;
     s->input.resize(kInputBuffer);
@@ -145,8 +147,8 @@ JpegDecoder::JpegDecoder(PictureSource& source) : state_(std::make_unique<JpegSt
     // Huffman coding spends at least one bit on every 8x8 block of the first component: a
     // smaller file cannot hold the picture it declares, only make us decode a huge grey one.
     const int64_t pixels = int64_t(s->cinfo.image_width) * s->cinfo.image_height;
-    if (!s->cinfo.arith_code && source.size() < pixels / 512)
-        throw PlatformError(Err::InvalidPicture);
+    if (!s->cinfo.arith_code && source.Size() < pixels / 512)
+        ThrowInvalid();
     switch (s->cinfo.jpeg_color_space) {
     case JCS_GRAYSCALE:
     case JCS_YCbCr:
@@ -159,7 +161,7 @@ JpegDecoder::JpegDecoder(PictureSource& source) : state_(std::make_unique<JpegSt
         s->cmykInverted = s->cinfo.saw_Adobe_marker;
         break;
     default:
-        throw PlatformError(Err::InvalidPicture);
+        ThrowInvalid();
     }
 }
 
@@ -167,8 +169,8 @@ JpegDecoder::~JpegDecoder() = default;
 
 void JpegDecoder::fail() {
     JpegState* s = state_.get();
-    if (s->ioErrno != 0)
-        s->source->throwErrno(s->ioErrno);
+    if (s->sourceError)
+        std::rethrow_exception(s->sourceError);
     if (!s->tooManyScans) {
         switch (s->errorManager.msg_code) {
         case JERR_OUT_OF_MEMORY:
@@ -176,26 +178,26 @@ void JpegDecoder::fail() {
         case JERR_IMAGE_TOO_BIG:
         case JERR_WIDTH_OVERFLOW:
         case JERR_VIRTUAL_BUG:
-            throw PlatformError(Err::OutOfMemory);
+            ThrowTooLarge();
         default:
             break;
         }
     }
-    throw PlatformError(Err::InvalidPicture);
+    ThrowInvalid();
 }
 
-QSize JpegDecoder::size() const {
-    return QSize(int(state_->cinfo.image_width), int(state_->cinfo.image_height));
+Size JpegDecoder::size() const {
+    return Size{int(state_->cinfo.image_width), int(state_->cinfo.image_height)};
 }
 
-QSize JpegDecoder::scaledSize(int eighths) {
+Size JpegDecoder::scaledSize(int eighths) {
     JpegState* s = state_.get();
     if (setjmp(s->jump))
         fail();
     s->cinfo.scale_num = unsigned(eighths);
     s->cinfo.scale_denom = 8;
     jpeg_calc_output_dimensions(&s->cinfo);
-    return QSize(int(s->cinfo.output_width), int(s->cinfo.output_height));
+    return Size{int(s->cinfo.output_width), int(s->cinfo.output_height)};
 }
 
 void JpegDecoder::start(int eighths, Pixels pixels) {
@@ -214,8 +216,8 @@ void JpegDecoder::start(int eighths, Pixels pixels) {
         s->cmykRow.resize(size_t(s->cinfo.output_width) * 4);
 }
 
-QSize JpegDecoder::outputSize() const {
-    return QSize(int(state_->cinfo.output_width), int(state_->cinfo.output_height));
+Size JpegDecoder::outputSize() const {
+    return Size{int(state_->cinfo.output_width), int(state_->cinfo.output_height)};
 }
 
 int JpegDecoder::read(uint8_t* const* rows, int count) {
@@ -263,4 +265,4 @@ int JpegDecoder::readCmyk(uint8_t* const* rows, int count) {
     return done;
 }
 
-} // namespace velmora::linux_impl
+} // namespace velmora::codec

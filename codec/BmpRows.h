@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace velmora::linux_impl {
+namespace velmora::codec {
 
-class PictureSource;
+class ByteSource;
 
 // Turns the stored rows of a bitmap into rows of blue, green, red bytes. Stored row 0 is
 // the first row in the file: the bottom row, or the top one of a top-down bitmap.
@@ -16,7 +16,7 @@ class PictureSource;
 // alpha channel that is zero in every pixel counts as no alpha at all.
 class BmpRows {
   public:
-    BmpRows(PictureSource& source, const BmpLayout& layout);
+    BmpRows(ByteSource& source, const BmpLayout& layout);
 
     // Converts count rows from stored row first, writing each 3 * width bytes at out,
     // out + outStride, ... (outStride may be negative). Run-length encoded bitmaps can only
@@ -38,7 +38,7 @@ class BmpRows {
     int nextByte();
     void putIndex(uint8_t* bgr, int x, unsigned index) const;
 
-    PictureSource& source_;
+    ByteSource& source_;
     const BmpLayout& layout_;
     Channel channels_[4];
     bool alpha_ = false;
@@ -55,4 +55,4 @@ class BmpRows {
     size_t bufferLen_ = 0;
 };
 
-} // namespace velmora::linux_impl
+} // namespace velmora::codec

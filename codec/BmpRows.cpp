@@ -1,13 +1,14 @@
 #include "BmpRows.h"
 
-#include "PictureSource.h"
-#include "PlatformError.h"
+#include "ByteSeams.h"
+#include "CodecError.h"
+#include "Geometry.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-namespace velmora::linux_impl {
+namespace velmora::codec {
 
 namespace {
 // Rows of uncompressed bitmaps are read in chunks of about this size.
@@ -20,8 +21,7 @@ uint8_t BmpRows::Channel::value(uint32_t pixel) const {
     return bits <= 8 ? lut[v] : uint8_t(v >> (bits - 8));
 }
 
-BmpRows::BmpRows(PictureSource& source, const BmpLayout& layout)
-    : source_(source), layout_(layout) {
+BmpRows::BmpRows(ByteSource& source, const BmpLayout& layout) : source_(source), layout_(layout) {
     for (int i = 0; i < 4; ++i) {
         Channel& c = channels_[i];
         c.mask = layout.masks[size_t(i)];
@@ -56,8 +56,8 @@ bool BmpRows::AnyAlpha() {
     for (int first = 0; first < layout_.height; first += chunkRows) {
         const int rows = std::min(chunkRows, layout_.height - first);
         const int64_t want = stride * (rows - 1) + rowBytes;
-        if (source_.readAt(layout_.dataOffset + int64_t(first) * stride, raw_.data(), want) != want)
-            throw PlatformError(Err::InvalidPicture);
+        if (source_.ReadAt(layout_.dataOffset + int64_t(first) * stride, raw_.data(), want) != want)
+            ThrowInvalid();
         for (int r = 0; r < rows; ++r) {
             const uint8_t* p = raw_.data() + r * stride;
             for (int64_t i = 0; i < rowBytes; i += bytesPerPixel) {
@@ -74,11 +74,11 @@ bool BmpRows::AnyAlpha() {
 
 void BmpRows::read(int first, int count, uint8_t* out, int64_t outStride) {
     if (first < 0 || count < 0 || first + count > layout_.height)
-        throw PlatformError(Err::InvalidPicture);
+        ThrowInvalid();
     if (layout_.compression == BmpCompression::Rle8 ||
         layout_.compression == BmpCompression::Rle4) {
         if (first < nextRow_)
-            throw PlatformError(Err::InvalidPicture);
+            ThrowInvalid();
         std::vector<uint8_t> skipped;
         if (first > nextRow_)
             skipped.resize(size_t(layout_.width) * 3);
@@ -98,8 +98,8 @@ void BmpRows::read(int first, int count, uint8_t* out, int64_t outStride) {
         const int64_t offset = layout_.dataOffset + int64_t(first + done) * stride;
         // The file was checked to hold every row, but it may have shrunk since.
         const int64_t want = stride * (rows - 1) + rowBytes;
-        if (source_.readAt(offset, raw_.data(), want) != want)
-            throw PlatformError(Err::InvalidPicture);
+        if (source_.ReadAt(offset, raw_.data(), want) != want)
+            ThrowInvalid();
         for (int r = 0; r < rows; ++r)
             convert(raw_.data() + r * stride, out + (done + r) * outStride);
         done += rows;
@@ -167,9 +167,9 @@ void BmpRows::putIndex(uint8_t* bgr, int x, unsigned index) const {
 
 int BmpRows::nextByte() {
     if (bufferPos_ == bufferLen_) {
-        if (fileOffset_ >= source_.size())
+        if (fileOffset_ >= source_.Size())
             return -1;
-        bufferLen_ = size_t(source_.readAt(fileOffset_, raw_.data(), int64_t(raw_.size())));
+        bufferLen_ = size_t(source_.ReadAt(fileOffset_, raw_.data(), int64_t(raw_.size())));
         fileOffset_ += int64_t(bufferLen_);
         bufferPos_ = 0;
         if (bufferLen_ == 0)
@@ -250,4 +250,4 @@ void BmpRows::decodeRunRow(uint8_t* bgr) {
     }
 }
 
-} // namespace velmora::linux_impl
+} // namespace velmora::codec

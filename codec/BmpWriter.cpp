@@ -1,14 +1,12 @@
-#include "BmpOutput.h"
+#include "BmpWriter.h"
 
-#include "PictureSource.h"
-#include "PlatformError.h"
+#include "ByteSeams.h"
+#include "CodecError.h"
 
 #include <algorithm>
-#include <cstring>
-#include <fcntl.h>
 #include <vector>
 
-namespace velmora::linux_impl {
+namespace velmora::codec {
 
 namespace {
 
@@ -23,13 +21,11 @@ void Put32(uint8_t* p, uint32_t v) {
 
 } // namespace
 
-BmpOutput::BmpOutput(const QString& target, int width, int height)
-    : file_(target), height_(height) {
+BmpWriter::BmpWriter(ByteSink& sink, int width, int height) : sink_(sink), height_(height) {
     stride_ = (int64_t(width) * 3 + 3) / 4 * 4;
     const int64_t pixelBytes = stride_ * height;
     const int64_t total = kHeaderSize + pixelBytes;
-    // Claiming the space first turns a full disk into an error before any decoding.
-    file_.Reserve(total);
+    sink_.Reserve(total);
 
     uint8_t header[kHeaderSize] = {};
     header[0] = 'B';
@@ -44,43 +40,39 @@ BmpOutput::BmpOutput(const QString& target, int width, int height)
     Put32(header + 34, uint32_t(pixelBytes));
     Put32(header + 38, 2835); // 72 dots per inch
     Put32(header + 42, 2835);
-    file_.WriteAt(0, header, kHeaderSize);
+    sink_.WriteAt(0, header, kHeaderSize);
 }
 
-void BmpOutput::writeRows(int first, int count, const uint8_t* rows) {
-    file_.WriteAt(kHeaderSize + int64_t(first) * stride_, rows, int64_t(count) * stride_);
+void BmpWriter::writeRows(int first, int count, const uint8_t* rows) {
+    sink_.WriteAt(kHeaderSize + int64_t(first) * stride_, rows, int64_t(count) * stride_);
 }
 
-void BmpOutput::copyRows(PictureSource& source, int64_t offset) {
+void BmpWriter::copyRows(ByteSource& source, int64_t offset) {
     // The source's last row may lack its padding; the file is already zero there.
-    const int64_t total = std::min(stride_ * height_, source.size() - offset);
+    const int64_t total = std::min(stride_ * height_, source.Size() - offset);
     int64_t done = 0;
-    // The kernel copies without passing the pixels through this process.
     while (done < total) {
-        loff_t in = offset + done;
-        loff_t out = kHeaderSize + done;
-        const ssize_t n =
-            ::copy_file_range(source.fd(), &in, file_.Descriptor(), &out, size_t(total - done), 0);
+        const int64_t n = sink_.CopyFrom(source, offset + done, kHeaderSize + done, total - done);
         if (n <= 0)
             break;
         done += n;
     }
-    // Elsewhere, or to learn which side failed, copy through a buffer.
+    // Where the sink cannot, or to learn which side failed, copy through a buffer.
     std::vector<uint8_t> buffer;
     while (done < total) {
         if (buffer.empty())
             buffer.resize(size_t(std::min<int64_t>(total - done, 1 << 20)));
         const int64_t want = std::min<int64_t>(total - done, int64_t(buffer.size()));
-        const int64_t got = source.readAt(offset + done, buffer.data(), want);
+        const int64_t got = source.ReadAt(offset + done, buffer.data(), want);
         if (got == 0)
-            throw PlatformError(Err::InvalidPicture);
-        file_.WriteAt(kHeaderSize + done, buffer.data(), got);
+            ThrowInvalid();
+        sink_.WriteAt(kHeaderSize + done, buffer.data(), got);
         done += got;
     }
 }
 
-void BmpOutput::commit() {
-    file_.Commit();
+void BmpWriter::commit() {
+    sink_.Commit();
 }
 
-} // namespace velmora::linux_impl
+} // namespace velmora::codec

@@ -1,34 +1,35 @@
 #pragma once
 
-#include <QSize>
+#include "Geometry.h"
 
 #include <cstdint>
 #include <memory>
 
-namespace velmora::linux_impl {
+namespace velmora::codec {
 
-class PictureSource;
+class ByteSource;
 struct JpegState;
 
-// libjpeg-turbo decoding of one file. libjpeg's fatal errors come back through longjmp
-// into the member that called it and leave as PlatformError: 481 for damaged data, 7 for
-// pictures too large, errno-based numbers for read failures. Warnings, such as data that
-// ends early, are accepted: libjpeg fills what is missing with grey.
+// libjpeg-turbo decoding of one source. libjpeg's fatal errors come back through longjmp
+// into the member that called it and leave as CodecError (InvalidPicture for damaged data,
+// TooLarge for pictures too large); what the source threw while libjpeg read from it is
+// thrown again unchanged. Warnings, such as data that ends early, are accepted: libjpeg
+// fills what is missing with grey.
 class JpegDecoder {
   public:
-    explicit JpegDecoder(PictureSource& source); // reads the header
+    explicit JpegDecoder(ByteSource& source); // reads the header
     ~JpegDecoder();
     JpegDecoder(const JpegDecoder&) = delete;
     JpegDecoder& operator=(const JpegDecoder&) = delete;
 
-    QSize size() const;
+    Size size() const;
     // The output size at a scale of eighths (1 to 8).
-    QSize scaledSize(int eighths);
+    Size scaledSize(int eighths);
 
     enum class Pixels { Bgr, Bgrx };
     // Starts decoding at eighths/8 of the natural size.
     void start(int eighths, Pixels pixels);
-    QSize outputSize() const;
+    Size outputSize() const;
     // Decodes up to count next rows into rows[0..]; returns how many were decoded.
     int read(uint8_t* const* rows, int count);
 
@@ -39,4 +40,4 @@ class JpegDecoder {
     std::unique_ptr<JpegState> state_;
 };
 
-} // namespace velmora::linux_impl
+} // namespace velmora::codec

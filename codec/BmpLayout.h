@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace velmora::linux_impl {
+namespace velmora::codec {
 
-class PictureSource;
+class ByteSource;
 
 enum class BmpCompression { None, Rle8, Rle4, BitFields };
 
@@ -32,6 +32,6 @@ struct BmpLayout {
 // Reads the headers at the start of source. Throws 481 for anything that is not a bitmap
 // this program can read, or whose declared pixels do not fit in the file, and 7 for
 // pictures too large to hold.
-BmpLayout ReadBmpLayout(PictureSource& source);
+BmpLayout ReadBmpLayout(ByteSource& source);
 
-} // namespace velmora::linux_impl
+} // namespace velmora::codec

@@ -1,12 +1,13 @@
 #include "BmpLayout.h"
 
-#include "PictureSource.h"
-#include "PlatformError.h"
+#include "ByteSeams.h"
+#include "CodecError.h"
+#include "Geometry.h"
 
 #include <algorithm>
 #include <bit>
 
-namespace velmora::linux_impl {
+namespace velmora::codec {
 
 namespace {
 
@@ -17,10 +18,6 @@ uint16_t U16(const uint8_t* p) {
 }
 uint32_t U32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-
-[[noreturn]] void Invalid() {
-    throw PlatformError(Err::InvalidPicture);
 }
 
 // A mask must be one run of bits inside the pixel.
@@ -35,12 +32,12 @@ bool MaskUsable(uint32_t mask, int bitsPerPixel) {
 
 } // namespace
 
-BmpLayout ReadBmpLayout(PictureSource& source) {
+BmpLayout ReadBmpLayout(ByteSource& source) {
     // The file header, the largest info header, masks and a full palette.
     uint8_t head[kFileHeaderSize + 124 + 16 + 256 * 4] = {};
-    const int64_t got = source.readAt(0, head, sizeof head);
+    const int64_t got = source.ReadAt(0, head, sizeof head);
     if (got < kFileHeaderSize + 12 || head[0] != 'B' || head[1] != 'M')
-        Invalid();
+        ThrowInvalid();
 
     BmpLayout layout;
     layout.dataOffset = U32(head + 10);
@@ -60,15 +57,15 @@ BmpLayout ReadBmpLayout(PictureSource& source) {
         paletteEntrySize = 3;
         if (layout.bitsPerPixel != 1 && layout.bitsPerPixel != 4 && layout.bitsPerPixel != 8 &&
             layout.bitsPerPixel != 24)
-            Invalid();
+            ThrowInvalid();
     } else if (headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 64 ||
                headerSize == 108 || headerSize == 124) {
         if (got < kFileHeaderSize + int64_t(headerSize))
-            Invalid();
+            ThrowInvalid();
         width = int32_t(U32(info + 4));
         const int32_t rawHeight = int32_t(U32(info + 8));
         if (rawHeight == INT32_MIN)
-            Invalid();
+            ThrowInvalid();
         height = rawHeight;
         layout.bitsPerPixel = U16(info + 14);
         compression = U32(info + 16);
@@ -86,7 +83,7 @@ BmpLayout ReadBmpLayout(PictureSource& source) {
         case 32:
             break;
         default:
-            Invalid();
+            ThrowInvalid();
         }
         switch (compression) {
         case 0:
@@ -94,40 +91,40 @@ BmpLayout ReadBmpLayout(PictureSource& source) {
         case 1:
             layout.compression = BmpCompression::Rle8;
             if (layout.bitsPerPixel != 8)
-                Invalid();
+                ThrowInvalid();
             break;
         case 2:
             layout.compression = BmpCompression::Rle4;
             if (layout.bitsPerPixel != 4)
-                Invalid();
+                ThrowInvalid();
             break;
         case 3: // bit fields; for the OS/2 2.x header, Huffman coding
         case 6: // bit fields with alpha
             if (headerSize == 64 || (layout.bitsPerPixel != 16 && layout.bitsPerPixel != 32))
-                Invalid();
+                ThrowInvalid();
             layout.compression = BmpCompression::BitFields;
             if (headerSize == 40)
                 masksAfterHeader = compression == 6 ? 16 : 12;
             break;
         default: // embedded JPEG or PNG, RLE24
-            Invalid();
+            ThrowInvalid();
         }
         if (layout.topDown && layout.compression != BmpCompression::None &&
             layout.compression != BmpCompression::BitFields)
-            Invalid();
+            ThrowInvalid();
     } else {
-        Invalid();
+        ThrowInvalid();
     }
 
     if (width <= 0 || height <= 0)
-        Invalid();
+        ThrowInvalid();
     CheckPictureSize(width, height);
     layout.width = int(width);
     layout.height = int(height);
 
     const int64_t tablesStart = kFileHeaderSize + headerSize;
-    if (layout.dataOffset < tablesStart + masksAfterHeader || layout.dataOffset >= source.size())
-        Invalid();
+    if (layout.dataOffset < tablesStart + masksAfterHeader || layout.dataOffset >= source.Size())
+        ThrowInvalid();
 
     if (layout.bitsPerPixel == 16 || layout.bitsPerPixel == 32) {
         if (layout.compression == BmpCompression::BitFields) {
@@ -145,9 +142,9 @@ BmpLayout ReadBmpLayout(PictureSource& source) {
         }
         for (uint32_t mask : layout.masks)
             if (!MaskUsable(mask, layout.bitsPerPixel))
-                Invalid();
+                ThrowInvalid();
         if ((layout.masks[0] | layout.masks[1] | layout.masks[2]) == 0)
-            Invalid();
+            ThrowInvalid();
     }
 
     if (layout.bitsPerPixel <= 8) {
@@ -156,7 +153,7 @@ BmpLayout ReadBmpLayout(PictureSource& source) {
         const int64_t paletteStart = tablesStart + masksAfterHeader;
         colors = std::min(colors, (layout.dataOffset - paletteStart) / paletteEntrySize);
         if (colors <= 0 || paletteStart + colors * paletteEntrySize > got)
-            Invalid();
+            ThrowInvalid();
         layout.palette.resize(size_t(colors));
         for (int64_t i = 0; i < colors; ++i) {
             const uint8_t* e = head + paletteStart + i * paletteEntrySize;
@@ -169,10 +166,10 @@ BmpLayout ReadBmpLayout(PictureSource& source) {
         layout.compression == BmpCompression::BitFields) {
         // The last row may lack its padding; anything shorter is a damaged file.
         const int64_t lastRowBytes = (width * layout.bitsPerPixel + 7) / 8;
-        if (layout.dataOffset + layout.stride * (height - 1) + lastRowBytes > source.size())
-            Invalid();
+        if (layout.dataOffset + layout.stride * (height - 1) + lastRowBytes > source.Size())
+            ThrowInvalid();
     }
     return layout;
 }
 
-} // namespace velmora::linux_impl
+} // namespace velmora::codec
