@@ -1,5 +1,7 @@
 #include "CentreOnScreen.h"
 
+#include <QEvent>
+#include <QObject>
 #include <QScreen>
 #include <QWidget>
 
@@ -12,9 +14,42 @@ QMargins FrameOf(const QWidget& window) {
     return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
             outer.bottom() - inner.bottom()};
 }
+void CentreWithFrame(QWidget& window);
+
+// Waits for the frame to become known, which the window manager may tell only after the
+// window was shown, then centres once more and goes.
+class CentreWhenFramed : public QObject {
+  public:
+    explicit CentreWhenFramed(QWidget& window) : QObject(&window), window_(window) {
+        window.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (watched == &window_ && (type == QEvent::Move || type == QEvent::Resize) &&
+            !FrameOf(window_).isNull()) {
+            window_.removeEventFilter(this);
+            deleteLater();
+            CentreWithFrame(window_);
+        }
+        return false;
+    }
+
+  private:
+    QWidget& window_;
+};
+
 } // namespace
 
 void CentreOnScreen(QWidget& window) {
+    if (FrameOf(window).isNull() && window.findChild<CentreWhenFramed*>() == nullptr)
+        new CentreWhenFramed(window);
+    CentreWithFrame(window);
+}
+
+namespace {
+void CentreWithFrame(QWidget& window) {
     const QScreen* screen = window.screen();
     if (screen == nullptr)
         return;
@@ -31,5 +66,7 @@ void CentreOnScreen(QWidget& window) {
         corner += QPoint(frame.left(), frame.top());
     window.move(corner);
 }
+
+} // namespace
 
 } // namespace velmora
