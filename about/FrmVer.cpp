@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FrmVer.h"
 
 #include "AppIcon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LinkLabel.h"
 
 #include "LinkLabelAccessible.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LinkLabelAccessible.h"
 
 #include "LinkLabel.h"

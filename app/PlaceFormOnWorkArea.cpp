@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PlaceFormOnWorkArea.h"
 
 #include "Platform.h"

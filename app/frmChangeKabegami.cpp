@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frmChangeKabegami.h"
 
 #include "AppIcon.h"

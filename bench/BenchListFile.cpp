@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The list file: writing and reading back 10,000 entries, beside a plain std::getline and
 // split of the same file.
 #include "Bench.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pictures: converting large JPEG and BMP files to the wallpaper bitmap, and previews,
 // compared with libjpeg-turbo's own djpeg on the same files.
 #include "Bench.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Registering: 1,000 pictures selected at once into a list of 10,000 entries, each accepted
 // file written crash-safely and read back before the next, through the real window on the
 // offscreen platform and the real Linux services.

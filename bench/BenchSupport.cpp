@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Bench.h"
 
 #include <QCoreApplication>

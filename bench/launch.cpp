@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmora-bench-launch PROGRAM ARGS...: runs PROGRAM and prints its wall time and peak
 // memory. The peak memory of a process includes the memory of the process it was forked
 // from, so the benchmark measures through this small launcher rather than directly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velmora-bench: speed and memory of the program's heavy operations.
 //   velmora-bench                 runs every section
 //   velmora-bench <name>...       runs the named sections

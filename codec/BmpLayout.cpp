@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BmpLayout.h"
 
 #include "ByteSeams.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BmpRows.h"
 
 #include "ByteSeams.h"

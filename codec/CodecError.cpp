@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CodecError.h"
 
 namespace velmora::codec {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PictureCodec.h"
 
 #include "BmpLayout.h"

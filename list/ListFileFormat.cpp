@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ListFileFormat.h"
 
 #include "PlatformError.h"

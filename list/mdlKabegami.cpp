@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mdlKabegami.h"
 
 #include "ListFileFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DirListBox.h"
 
 #include "FolderPath.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DriveComboBox.h"
 
 #include "Platform.h"

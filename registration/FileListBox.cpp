@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FileListBox.h"
 
 #include "FolderPath.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RegistrationRules.h"
 
 #include "ListFileFormat.h"

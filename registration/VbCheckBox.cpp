@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "VbCheckBox.h"
 
 #include "PlatformError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "VbListBox.h"
 
 #include <QKeyEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "frmKabegamiTouroku.h"
 
 #include "AppIcon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening the window, browsing, the preview and the registered list's display.
 #include "frmKabegamiTouroku.h"
 

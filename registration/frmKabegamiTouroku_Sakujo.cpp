@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Removing registrations.
 #include "frmKabegamiTouroku.h"
 

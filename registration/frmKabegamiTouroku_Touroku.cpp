@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Registering the selected pictures.
 #include "frmKabegamiTouroku.h"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages Velmora needs, when they are missing. Uses sudo when not run
 # as root.
 #   install-deps.sh run       to build and run the program (make run)

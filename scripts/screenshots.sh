@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Takes a screenshot of each of Velmora's three windows on a private Xvfb with openbox, in
 # three settings, and writes them into docs/:
 #   changer.png registration.png about.png                 light theme, 9 pt font

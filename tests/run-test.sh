@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs one test program, giving it what it needs of a desktop:
 #   --x     its own Xvfb (with -noreset, so the root window outlives the last client)
 #   --wm    openbox on that server

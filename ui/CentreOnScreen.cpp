@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CentreOnScreen.h"
 
 #include <QEvent>

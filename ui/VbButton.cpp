@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "VbButton.h"
 
 #include <QKeyEvent>

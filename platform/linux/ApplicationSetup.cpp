@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ApplicationSetup.h"
 
 #include <QByteArray>

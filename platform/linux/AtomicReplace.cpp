@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AtomicReplace.h"
 
 #include "Errno.h"

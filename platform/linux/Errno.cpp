@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Errno.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FolderListing.h"
 
 #include "Errno.h"

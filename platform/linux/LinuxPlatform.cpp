@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LinuxPlatform.h"
 
 #include "DataFolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MountTable.h"
 
 #include <QFile>

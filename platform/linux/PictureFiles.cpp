@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PictureFiles.h"
 
 #include "AtomicReplace.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PictureSource.h"
 
 #include "Errno.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PosixFile.h"
 
 #include "Errno.h"

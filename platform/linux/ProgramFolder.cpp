@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProgramFolder.h"
 
 #include "Errno.h"

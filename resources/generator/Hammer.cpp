@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Hammer.h"
 
 #include <QPainter>

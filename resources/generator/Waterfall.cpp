@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Waterfall.h"
 
 #include "Noise.h"

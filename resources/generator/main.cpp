@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paints Velmora's pictures into a folder (normally resources/):
 //   icon32.png  hammer.png  hammer@2x.png  about.jpg  velmora.png  velmora.svg
 // The results are committed, so an ordinary build never runs this program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The About window on a real X server with a window manager: the window manager must show it
 // although the window it belongs to is minimised, and bring that window back afterwards; and
 // where the registration window comes up once the window manager has framed it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FrmVer.h"
 #include "FakePlatform.h"
 #include "Twips.h"

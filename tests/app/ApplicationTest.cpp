@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An exception that leaves an event handler is reported by the program's event loop, which
 // then goes on with the next event.
 #include "Application.h"

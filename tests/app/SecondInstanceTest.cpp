@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real program started twice under an X server: the second start ends at once,
 // silently, whatever environment it was started from, and a killed first run does not block
 // the next start. A program folder whose name cannot be used stops the start with a message.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every text of the three windows is shown whole at the user's font sizes; the screen's scale
 // comes from QT_SCALE_FACTOR, one run of this program per scale (tests/app/CMakeLists.txt).
 #include "FakePlatform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real program on an X server, with or without a window manager: the changer window
 // starts at the bottom-left corner of the screen, and once the user has moved it, it stays.
 #include <QFile>

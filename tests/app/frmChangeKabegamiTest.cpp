@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The changer window on the offscreen platform, clicked with the mouse and the keyboard.
 #include "frmChangeKabegami.h"
 #include "FakePlatform.h"

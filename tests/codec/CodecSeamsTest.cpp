@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The codec on its own: pictures decoded from memory through the byte seams, in a program
 // built without Qt.
 #include "ByteSeams.h"

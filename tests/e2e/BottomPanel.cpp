@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A dock along the bottom of the screen that reserves its height, as a taskbar does, so
 // that the work area the window manager reports is smaller than the screen.
 // Usage: velmora_e2e_panel [height]; runs until killed.

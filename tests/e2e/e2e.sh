@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The finished program as a new user meets it: copied into a fresh folder, started on an X
 # server with a window manager and a bottom panel, and driven only with the mouse and the
 # keyboard. Run through tests/run-test.sh --wm --dbus, which provides the X server, openbox

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A full disk and a read-only application folder, met by the running program: stepping to a
 // picture (the bitmap), registering (the list file), registering with a copy (Pic/) and
 // removing. Each attempt shows its error message and leaves every old file byte-identical;

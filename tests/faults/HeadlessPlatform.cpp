@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HeadlessPlatform.h"
 
 namespace velmora::test {

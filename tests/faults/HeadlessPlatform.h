@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real Linux services for test programs that run unattended: message boxes are
 // recorded and answered instead of shown, the application folder is a test folder, volumes
 // can be made to count as removable, and the desktop is left alone.

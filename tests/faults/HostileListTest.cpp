@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A list file that claims copies ("1") outside Pic/: plainly, through "..", through symbolic
 // links to files and folders, beside Pic/ and relative to the working folder. Removing the
 // entries through the registration window, on the real Linux services, deletes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A save of the list file with one system call failing, injected by libfiu (fiu-run -x):
 // open, write, fsync, close and rename, each with errors the disk or the kernel can give.
 // Every failure must be reported with its error number and leave the old list byte-identical

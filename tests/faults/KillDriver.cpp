@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Registers and removes pictures through the registration window over and over until it is
 // killed; KillStressTest starts it and kills it. It starts as the program does (the changer
 // window's Form_Load, which clears what a killed run left, then Form_Activate) and says

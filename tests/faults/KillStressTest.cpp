@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Kills the kill driver (velmora-kill-driver) with SIGKILL at random moments while it
 // registers and removes pictures, VELMORA_STRESS_KILLS times (200 unless set). After every
 // kill the list file must hold exactly the content before or after the write that was under

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saves a new list file over the old one in APP_FOLDER, as the program does, and nothing
 // more: run under fiu-run with a failing system call, every call it makes is one of the save.
 // No application object and no other file access come before the save.

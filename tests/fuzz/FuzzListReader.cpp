@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer entry: the list file reader.
 #include "FuzzChecks.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer entry: lists the writer accepts read back identical.
 #include "FuzzChecks.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // libFuzzer entry: the picture path on a file holding the input.
 #include "FuzzChecks.h"
 

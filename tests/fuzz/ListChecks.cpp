@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FuzzChecks.h"
 
 #include "ListFileFormat.h"

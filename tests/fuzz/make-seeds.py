@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the fuzz targets' seed corpora into corpus/<target>/.
 
 The seeds are committed; run this again only to change them. JPEG seeds need cjpeg

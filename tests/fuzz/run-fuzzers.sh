@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs every fuzz target of a fuzz build with the given libFuzzer options, e.g.
 #   tests/fuzz/run-fuzzers.sh build-fuzz -max_total_time=60
 #   tests/fuzz/run-fuzzers.sh build-fuzz -runs=10000000

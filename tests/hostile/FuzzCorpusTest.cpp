@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fuzz targets' properties, run over their seed corpora and every reproducer a fuzz run
 // found, in the ordinary build: a broken property aborts this test.
 #include "FuzzChecks.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hand-made hostile picture files through the program's real picture path: the header
 // check, the bitmap writer and the preview of the Linux platform. Each hostile file is
 // refused with its error number before anything large is allocated; damaged files that

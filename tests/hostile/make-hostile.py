@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the hand-made hostile picture files into files/.
 
 The files are committed; run this again only to change them. The JPEGs are made with

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the hostile picture test twice, as it is and with QT_IMAGEIO_MAXALLOC=0 (so that no
 # limit of Qt's image readers can be what holds), each under /usr/bin/time -v, and fails
 # unless both pass and each peak resident memory stays under the limit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The list file's bytes and its reader's tolerance.
 #include "ListFileFormat.h"
 #include "PlatformError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The list file written through the real Linux services onto a full and a read-only disk.
 #include "LinuxPlatform.h"
 #include "mdlKabegami.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loading and writing the list file through the shared state object.
 #include "mdlKabegami.h"
 #include "FakePlatform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Browsing drives, folders and pictures, the preview and the window's opening.
 #include "DirListBox.h"
 #include "DriveComboBox.h"

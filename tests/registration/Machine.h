@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A made-up machine for the registration window's tests: a temporary folder holding one
 // folder per drive (a fixed disk with the program's folder, a CD-ROM, a network share, a RAM
 // disk and a USB stick), the test double answering for the operating system.

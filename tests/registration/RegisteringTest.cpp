@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Registering pictures: the entry fields on every kind of drive, the copy into Pic/, the
 // refusals, and the failures the list must survive. The list file's bytes are checked.
 #include "DirListBox.h"

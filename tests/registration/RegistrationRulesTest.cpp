@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registration rules without widgets: case folding, the duplicate and name tests, the
 // preview box, the folder chain and the removal's bookkeeping.
 #include "RegistrationRules.h"

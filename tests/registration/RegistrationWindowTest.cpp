@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registration window as a window: caption, frame, layout, fonts, keys, the About button.
 #include "DirListBox.h"
 #include "DriveComboBox.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Removing registrations: the confirmation, the rebuilt list and its file, and the copies in
 // Pic/ - deleted only when they are the program's own, never anything outside Pic/.
 #include "Machine.h"

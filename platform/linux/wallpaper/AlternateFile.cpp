@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AlternateFile.h"
 
 #include "Errno.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CinnamonWallpaper.h"
 
 namespace velmora::linux_impl {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DeepinWallpaper.h"
 
 #include "GSettingsKeys.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DesktopWallpaper.h"
 
 #include "CinnamonWallpaper.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DesktopWindow.h"
 
 #include <QSet>

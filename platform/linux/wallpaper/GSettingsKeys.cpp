@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "GSettingsKeys.h"
 
 #include "PlatformError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MateWallpaper.h"
 
 #include "PictureStep.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PcmanfmWallpaper.h"
 
 #include "AlternateFile.h"

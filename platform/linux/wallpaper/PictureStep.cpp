@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PictureStep.h"
 
 #include "AlternateFile.h"

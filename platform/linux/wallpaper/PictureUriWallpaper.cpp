@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PictureUriWallpaper.h"
 
 #include "PictureStep.h"

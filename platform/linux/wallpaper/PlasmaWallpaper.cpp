@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PlasmaWallpaper.h"
 
 #include "AlternateFile.h"

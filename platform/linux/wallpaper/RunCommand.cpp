@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RunCommand.h"
 
 #include "PlatformError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SessionBus.h"
 
 #include "PlatformError.h"

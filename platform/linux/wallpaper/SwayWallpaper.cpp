@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SwayWallpaper.h"
 
 #include "PlatformError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SwaybgWallpaper.h"
 
 #include "PlatformError.h"

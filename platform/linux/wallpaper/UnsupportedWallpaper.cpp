@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "UnsupportedWallpaper.h"
 
 #include <utility>

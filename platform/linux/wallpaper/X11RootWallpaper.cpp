@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "X11RootWallpaper.h"
 
 #include "PictureFiles.h"

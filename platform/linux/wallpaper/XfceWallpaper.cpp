@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "XfceWallpaper.h"
 
 #include "AlternateFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Drives.h"
 #include "TestSupport.h"
 #include "UdevBlockDevices.h"

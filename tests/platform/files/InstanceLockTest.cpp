@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "InstanceLock.h"
 #include "PlatformError.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing pictures of every readable kind as the 24-bit wallpaper bitmap, atomically.
 #include "PictureFiles.h"
 #include "PictureTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recognising pictures by their content and refusing what cannot or should not be loaded.
 #include "PictureFiles.h"
 #include "PictureTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Previews: reduced decoding that still fills the preview box at the picture's proportions.
 #include "PictureFiles.h"
 #include "PictureTestSupport.h"

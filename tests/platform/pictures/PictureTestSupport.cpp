@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PictureTestSupport.h"
 
 #include "Files.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/DeepinWallpaper.h"
 #include "Platform.h"
 #include "PlatformError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/DesktopDetect.h"
 #include "PlatformError.h"
 #include "wallpaper/DesktopWallpaper.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/DesktopWindow.h"
 #include "wallpaper/DesktopDetect.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/GnomeWallpaper.h"
 #include "LinuxPlatform.h"
 #include "Platform.h"

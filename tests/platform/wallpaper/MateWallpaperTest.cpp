@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/MateWallpaper.h"
 #include "Platform.h"
 #include "PlatformError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/PcmanfmWallpaper.h"
 #include "Platform.h"
 #include "PlatformError.h"

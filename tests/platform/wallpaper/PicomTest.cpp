@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/X11RootWallpaper.h"
 
 #include <QDeadlineTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for plasmashell on the test's private session bus. It owns org.kde.plasmashell,
 // runs each script it is sent in a real JavaScript engine (QJSEngine, the engine of Plasma's
 // own desktop scripting) against desktops that keep their settings between calls, and writes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/RunCommand.h"
 #include "PlatformError.h"
 

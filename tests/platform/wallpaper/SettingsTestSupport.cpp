@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SettingsTestSupport.h"
 
 #include <QFile>

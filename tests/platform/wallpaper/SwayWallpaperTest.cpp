@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/SwayWallpaper.h"
 #include "Platform.h"
 #include "PlatformError.h"

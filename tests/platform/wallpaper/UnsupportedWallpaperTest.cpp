@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/UnsupportedWallpaper.h"
 #include "LinuxPlatform.h"
 #include "Platform.h"

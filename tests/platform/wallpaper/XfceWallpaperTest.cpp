@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wallpaper/XfceWallpaper.h"
 #include "LinuxPlatform.h"
 #include "Platform.h"
