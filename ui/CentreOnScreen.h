@@ -6,7 +6,8 @@ namespace velmora {
 
 // Centres a window on its screen, frame and title bar included. Before its first showing a
 // window does not know its own frame yet; the frame of the window it belongs to, drawn by
-// the same window manager, is then the best guess.
+// the same window manager, is then the best guess, and the window is centred again once the
+// window manager has told its frame.
 void CentreOnScreen(QWidget& window);
 
 } // namespace velmora
