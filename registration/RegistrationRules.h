@@ -28,6 +28,8 @@ QString AlreadyRegisteredTitle();
 QString NameTakenMessage(const QString& name);
 QString NotStorableMessage(const QString& name);
 QString CannotRegisterTitle();
+// Shown while a register action runs: the picture being handled (from 1) of how many.
+QString RegisteringProgress(int current, int total);
 
 // The entries of backup whose rows are not selected, in their order.
 KabegamiEntries WithoutSelected(const KabegamiEntries& backup, const QList<bool>& selected);

@@ -15,6 +15,7 @@
 #include "VbListBox.h"
 #include "mdlKabegami.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -170,6 +171,16 @@ void frmKabegamiTouroku::showEvent(QShowEvent* event) {
         CentreOnScreen(*this);
     }
     QDialog::showEvent(event);
+}
+
+void frmKabegamiTouroku::closeEvent(QCloseEvent* event) {
+    // Closing in the middle of a picture would leave it half registered: the run ends after it.
+    if (registering_) {
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void frmKabegamiTouroku::keyPressEvent(QKeyEvent* event) {

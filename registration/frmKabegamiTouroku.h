@@ -37,6 +37,8 @@ class frmKabegamiTouroku : public QDialog {
     void lstTourokuFileList_KeyPress(int keyAscii);
     void chkFileCopy_Click();
     void cmdAbout_Click();
+    // Registers the selected pictures one by one, showing how far it has got. The close box
+    // ends the run after the picture at hand and then closes the window.
     void cmdTouroku_Click();
     void cmdDelete_Click();
 
@@ -49,6 +51,7 @@ class frmKabegamiTouroku : public QDialog {
     // Registers the file list's row index, or refuses it with a message. Returns false when
     // the list file could not be written, which ends the register action.
     bool TourokuKabegami(int index);
+    bool IsRegistering() const { return registering_; }
     // The wallpaper path and copy mark for a picture; copies it into Pic/ when it does not
     // lie on a fixed disk. Throws PlatformError when the copy fails.
     void CopyToPicFolder(const QString& folder, const QString& name, QString& kabegamiPath,
@@ -90,6 +93,7 @@ class frmKabegamiTouroku : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildControls();
@@ -105,6 +109,8 @@ class frmKabegamiTouroku : public QDialog {
     float previewWidth_;
     float previewHeight_;
     bool placed_ = false;
+    bool registering_ = false;    // a register action runs
+    bool closeRequested_ = false; // the close box was used during it
 
     QLabel* Label1_ = nullptr;
     DriveComboBox* Drive1_ = nullptr;

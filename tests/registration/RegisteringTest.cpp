@@ -422,6 +422,42 @@ class RegisteringTest : public QObject {
         QCOMPARE(machine.ReadListFile(), before);
         QVERIFY(window->isEnabled());
     }
+
+    // A long run shows how far it has got, takes no second run of itself (Enter reaches the
+    // file list's handler however the window is disabled), and the close box ends it after the
+    // picture at hand, keeping every picture registered until then.
+    void aLongRunShowsProgressAndStopsAtTheCloseBox() {
+        Machine machine;
+        const QString folder = machine.MakeFolder(machine.Drive("c") + "many");
+        QStringList names;
+        for (int i = 1; i <= 6; ++i) {
+            names << QStringLiteral("p%1.bmp").arg(i);
+            machine.Picture(folder + names.last());
+        }
+        auto window = OpenAt(machine, folder, false, names);
+        QVERIFY(window);
+        QStringList progress;
+        machine.platform.beforeOperation = [&](const QString& operation, const QString&) {
+            if (operation != u"WriteFileAtomically")
+                return;
+            progress << window->lblErrMessage()->text();
+            if (progress.size() == 2)
+                window->File1_KeyPress(13);
+            if (progress.size() == 3) // the user clicks the close box while picture 3 is saved
+                QMetaObject::invokeMethod(window.get(), &QWidget::close, Qt::QueuedConnection);
+        };
+        QTest::mouseClick(window->cmdTouroku(), Qt::LeftButton);
+
+        QCOMPARE(progress, (QStringList{"登録中 1 / 6", "登録中 2 / 6", "登録中 3 / 6"}));
+        QList<QStringList> lines{Header(machine, folder, "0")};
+        for (const QString& name : names.first(3))
+            lines.append({folder, name, folder + name, "0"});
+        QCOMPARE(machine.ReadListFile(), Machine::Lines(lines));
+        QVERIFY(machine.platform.msgBoxes.isEmpty());
+        QVERIFY(!window->isVisible());
+        QVERIFY(window->isEnabled());
+        QCOMPARE(window->lblErrMessage()->text(), QString());
+    }
 };
 
 QTEST_MAIN(RegisteringTest)
