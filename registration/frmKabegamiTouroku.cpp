@@ -6,6 +6,7 @@
 #include "DriveComboBox.h"
 #include "FileListBox.h"
 #include "Fonts.h"
+#include "MountWatcher.h"
 #include "Platform.h"
 #include "PlatformError.h"
 #include "PreviewBox.h"
@@ -63,6 +64,8 @@ frmKabegamiTouroku::frmKabegamiTouroku(mdlKabegami& module, QWidget* parent)
     }
 
     ConnectHandlers();
+    connect(platform_.WatchMounts(this), &MountWatcher::Changed, this,
+            &frmKabegamiTouroku::Drives_Change);
     Form_Load();
 }
 

@@ -36,6 +36,8 @@ class frmKabegamiTouroku : public QDialog {
     void lstTourokuFileList_Click();
     void lstTourokuFileList_KeyPress(int keyAscii);
     void chkFileCopy_Click();
+    // Volumes were mounted or unmounted: the drive selector lists them afresh.
+    void Drives_Change();
     void cmdAbout_Click();
     // Registers the selected pictures one by one, showing how far it has got. The close box
     // ends the run after the picture at hand and then closes the window.
@@ -51,7 +53,6 @@ class frmKabegamiTouroku : public QDialog {
     // Registers the file list's row index, or refuses it with a message. Returns false when
     // the list file could not be written, which ends the register action.
     bool TourokuKabegami(int index);
-    bool IsRegistering() const { return registering_; }
     // The wallpaper path and copy mark for a picture; copies it into Pic/ when it does not
     // lie on a fixed disk. Throws PlatformError when the copy fails.
     void CopyToPicFolder(const QString& folder, const QString& name, QString& kabegamiPath,
@@ -111,6 +112,7 @@ class frmKabegamiTouroku : public QDialog {
     bool placed_ = false;
     bool registering_ = false;    // a register action runs
     bool closeRequested_ = false; // the close box was used during it
+    bool drivesChanged_ = false;  // volumes changed during it
 
     QLabel* Label1_ = nullptr;
     DriveComboBox* Drive1_ = nullptr;

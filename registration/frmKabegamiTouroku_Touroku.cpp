@@ -65,6 +65,10 @@ void frmKabegamiTouroku::cmdTouroku_Click() {
     SetLabelCaption(message, lblErrMessage_);
     setEnabled(true);
     registering_ = false;
+    if (drivesChanged_) {
+        drivesChanged_ = false;
+        Drives_Change();
+    }
     if (closeRequested_) {
         close();
         return;

@@ -1,8 +1,10 @@
 #include "Drives.h"
+#include "MountTableWatcher.h"
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -65,6 +67,7 @@ class DrivesTest : public QObject {
     void thisMachine();
     void listingSortsAndFilters();
     void listingFailures();
+    void watcherFollowsTheUsersVolumes();
 
   private:
     Drives FakeMachine() const {
@@ -269,6 +272,31 @@ void DrivesTest::listingFailures() {
     QVERIFY(::chmod(closed.constData(), 0755) == 0);
     QCOMPARE(files, 70);
     QCOMPARE(folders, 70);
+}
+
+// Only the volumes the drive selector lists count: system plumbing mounted meanwhile does not.
+void DrivesTest::watcherFollowsTheUsersVolumes() {
+    const QString table = root_.filePath(QStringLiteral("watched/mountinfo"));
+    WriteFile(table, kMountInfo);
+    const Drives drives(table, root_.filePath(QStringLiteral("sys")),
+                        root_.filePath(QStringLiteral("dev/disk")));
+    MountTableWatcher watcher(table, [&] { return drives.List(); });
+    QSignalSpy changed(&watcher, &MountWatcher::Changed);
+    const QByteArray plumbing =
+        "46 33 0:40 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n";
+    const QByteArray stick = "47 26 8:49 / /media/u/NEW rw,nosuid - vfat /dev/sdd1 rw\n";
+
+    WriteFile(table, kMountInfo + plumbing);
+    watcher.Check();
+    QCOMPARE(changed.count(), 0);
+    WriteFile(table, kMountInfo + plumbing + stick);
+    watcher.Check();
+    QCOMPARE(changed.count(), 1);
+    watcher.Check();
+    QCOMPARE(changed.count(), 1);
+    WriteFile(table, kMountInfo);
+    watcher.Check();
+    QCOMPARE(changed.count(), 2);
 }
 
 QTEST_GUILESS_MAIN(DrivesTest)
