@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +69,7 @@ class DrivesTest : public QObject {
     void listingSortsAndFilters();
     void listingFailures();
     void watcherFollowsTheUsersVolumes();
+    void watcherHearsTheKernel();
 
   private:
     Drives FakeMachine() const {
@@ -297,6 +299,32 @@ void DrivesTest::watcherFollowsTheUsersVolumes() {
     WriteFile(table, kMountInfo);
     watcher.Check();
     QCOMPARE(changed.count(), 2);
+}
+
+// A real mount, made in a mount namespace of its own so that the machine is left alone; the
+// watcher follows that namespace's table as it follows the program's own.
+void DrivesTest::watcherHearsTheKernel() {
+    QProcess shell;
+    shell.start(QStringLiteral("unshare"),
+                {QStringLiteral("--user"), QStringLiteral("--map-root-user"),
+                 QStringLiteral("--mount"), QStringLiteral("sh"), QStringLiteral("-c"),
+                 QStringLiteral("echo ready; read go; mount -t tmpfs velmora-test /mnt && "
+                                "echo mounted; read end")});
+    if (!shell.waitForStarted() || !shell.waitForReadyRead(30000) ||
+        !shell.readAll().startsWith("ready"))
+        QSKIP("no mount namespace can be made here");
+    const QString table = QStringLiteral("/proc/%1/mountinfo").arg(shell.processId());
+    const Drives drives(table, QStringLiteral("/sys"), QStringLiteral("/dev/disk"));
+    MountTableWatcher watcher(table, [&] { return drives.List(); });
+    QSignalSpy changed(&watcher, &MountWatcher::Changed);
+    shell.write("go\n");
+    QVERIFY(shell.waitForReadyRead(30000));
+    QCOMPARE(shell.readAll(), QByteArray("mounted\n"));
+    QVERIFY(changed.wait(30000));
+    QCOMPARE(drives.DriveOf(QStringLiteral("/mnt/x")).root, QStringLiteral("/mnt/"));
+    shell.write("end\n");
+    shell.closeWriteChannel();
+    QVERIFY(shell.waitForFinished());
 }
 
 QTEST_GUILESS_MAIN(DrivesTest)
