@@ -100,6 +100,7 @@ void frmKabegamiTouroku::BuildControls() {
 
     lblErrMessage_ = Named(new QLabel(this), "lblErrMessage");
     lblErrMessage_->setGeometry(TwipsRect(2880, 2040, 3255, 255));
+    KeepMessageReadable();
     Label1_ = Named(new QLabel(QStringLiteral("追加登録"), this), "Label1");
     Label1_->setGeometry(TwipsRect(120, 120, 1215, 255));
     Label1_->setFont(heading);
@@ -174,6 +175,21 @@ void frmKabegamiTouroku::showEvent(QShowEvent* event) {
         CentreOnScreen(*this);
     }
     QDialog::showEvent(event);
+}
+
+// The window is disabled while it registers, and the message label then tells how far it
+// has got: it keeps the normal text colour.
+void frmKabegamiTouroku::KeepMessageReadable() {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Disabled, QPalette::WindowText,
+                     colours.color(QPalette::Active, QPalette::WindowText));
+    lblErrMessage_->setPalette(colours);
+}
+
+void frmKabegamiTouroku::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && lblErrMessage_ != nullptr)
+        KeepMessageReadable();
 }
 
 void frmKabegamiTouroku::closeEvent(QCloseEvent* event) {

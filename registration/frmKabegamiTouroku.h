@@ -95,11 +95,13 @@ class frmKabegamiTouroku : public QDialog {
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void BuildControls();
     void ConnectHandlers();
     void PlacePreview(float width, float height);
+    void KeepMessageReadable();
     QString PicFolder() const;
     // Whether an entry of the list names the same file as path.
     bool UsedByList(const QString& path) const;
