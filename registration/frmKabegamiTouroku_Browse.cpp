@@ -68,7 +68,11 @@ void frmKabegamiTouroku::Drives_Change() {
         return;
     }
     const QString shown = Drive1_->Drive();
-    Drive1_->Fill(shown);
+    try {
+        Drive1_->Fill(shown);
+    } catch (const PlatformError&) {
+        return; // the volumes cannot be read now: the selector keeps what it showed
+    }
     // The shown drive is gone: the lists follow the drive the selector falls back to.
     if (Drive1_->Drive() != shown)
         Drive1_Change();
