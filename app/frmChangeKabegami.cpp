@@ -196,9 +196,15 @@ void frmChangeKabegami::cmdGoNext_Click() {
 
 void frmChangeKabegami::cmdTouroku_Click() {
     {
-        frmKabegamiTouroku touroku(module_, this);
+        // Owned by no window: a window manager that minimises a window together with its
+        // owner would take this one along when the About window minimises the registration
+        // window. Application-modal, so this window still takes no input meanwhile.
+        frmKabegamiTouroku touroku(module_, nullptr);
+        touroku.setWindowModality(Qt::ApplicationModal);
         touroku.exec();
     }
+    // Not the registration window's owner, so the window manager need not hand the focus back.
+    activateWindow();
     Form_Activate();
 }
 

@@ -12,7 +12,11 @@
 
 #include <optional>
 
+class QObject;
+
 namespace velmora {
+
+class MountWatcher;
 
 // Message box styles and answers, as numbers, so that callers and tests speak one language.
 namespace MsgBoxStyle {
@@ -138,6 +142,8 @@ class Platform {
     // The drive selector's text back to its volume; throws 71 when it is not mounted.
     virtual DriveInfo DriveByName(const QString& name) = 0;
     virtual int GetDriveType(const QString& root) = 0;
+    // A watcher, owned by parent, that signals when the volumes ListDrives answers change.
+    virtual MountWatcher* WatchMounts(QObject* parent);
     // Names of the visible subfolders and of the files matching one of the patterns
     // ("*.BMP" style, letter case ignored), sorted by name ignoring case.
     virtual QStringList ListSubfolders(const QString& folder) = 0;

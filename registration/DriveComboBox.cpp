@@ -18,9 +18,10 @@ DriveComboBox::DriveComboBox(Platform& platform, QWidget* parent)
 }
 
 void DriveComboBox::Fill(const QString& start) {
+    const QList<DriveInfo> drives = platform_.ListDrives(); // a failure leaves the list as it was
     const QSignalBlocker quiet(this);
     clear();
-    for (const DriveInfo& drive : platform_.ListDrives())
+    for (const DriveInfo& drive : drives)
         addItem(drive.name);
     const int index = findText(start, Qt::MatchExactly);
     setCurrentIndex(index >= 0 ? index : 0);

@@ -82,6 +82,10 @@ QString CannotRegisterTitle() {
     return QStringLiteral("登録できません");
 }
 
+QString RegisteringProgress(int current, int total) {
+    return QStringLiteral("登録中 %1 / %2").arg(current).arg(total);
+}
+
 KabegamiEntries WithoutSelected(const KabegamiEntries& backup, const QList<bool>& selected) {
     KabegamiEntries kept;
     for (qsizetype i = 0; i < backup.size(); ++i) {

@@ -32,6 +32,8 @@ QString NotStorableMessage(const QString& name);
 // its name, or the path it would be used under; empty when all can be stored.
 QString UnstorableName(const QString& folder, const QString& name, const QString& ownPath);
 QString CannotRegisterTitle();
+// Shown while a register action runs: the picture being handled (from 1) of how many.
+QString RegisteringProgress(int current, int total);
 
 // The entries of backup whose rows are not selected, in their order.
 KabegamiEntries WithoutSelected(const KabegamiEntries& backup, const QList<bool>& selected);

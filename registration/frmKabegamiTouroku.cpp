@@ -7,6 +7,7 @@
 #include "DriveComboBox.h"
 #include "FileListBox.h"
 #include "Fonts.h"
+#include "MountWatcher.h"
 #include "Platform.h"
 #include "PlatformError.h"
 #include "PreviewBox.h"
@@ -16,6 +17,7 @@
 #include "VbListBox.h"
 #include "mdlKabegami.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -63,6 +65,8 @@ frmKabegamiTouroku::frmKabegamiTouroku(mdlKabegami& module, QWidget* parent)
     }
 
     ConnectHandlers();
+    connect(platform_.WatchMounts(this), &MountWatcher::Changed, this,
+            &frmKabegamiTouroku::Drives_Change);
     Form_Load();
 }
 
@@ -97,6 +101,7 @@ void frmKabegamiTouroku::BuildControls() {
 
     lblErrMessage_ = Named(new QLabel(this), "lblErrMessage");
     lblErrMessage_->setGeometry(TwipsRect(2880, 2040, 3255, 255));
+    KeepMessageReadable();
     Label1_ = Named(new QLabel(QStringLiteral("追加登録"), this), "Label1");
     Label1_->setGeometry(TwipsRect(120, 120, 1215, 255));
     Label1_->setFont(heading);
@@ -171,6 +176,31 @@ void frmKabegamiTouroku::showEvent(QShowEvent* event) {
         CentreOnScreen(*this);
     }
     QDialog::showEvent(event);
+}
+
+// The window is disabled while it registers, and the message label then tells how far it
+// has got: it keeps the normal text colour.
+void frmKabegamiTouroku::KeepMessageReadable() {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Disabled, QPalette::WindowText,
+                     colours.color(QPalette::Active, QPalette::WindowText));
+    lblErrMessage_->setPalette(colours);
+}
+
+void frmKabegamiTouroku::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && lblErrMessage_ != nullptr)
+        KeepMessageReadable();
+}
+
+void frmKabegamiTouroku::closeEvent(QCloseEvent* event) {
+    // Closing in the middle of a picture would leave it half registered: the run ends after it.
+    if (registering_) {
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void frmKabegamiTouroku::keyPressEvent(QKeyEvent* event) {

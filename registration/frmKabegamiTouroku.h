@@ -37,7 +37,11 @@ class frmKabegamiTouroku : public QDialog {
     void lstTourokuFileList_Click();
     void lstTourokuFileList_KeyPress(int keyAscii);
     void chkFileCopy_Click();
+    // Volumes were mounted or unmounted: the drive selector lists them afresh.
+    void Drives_Change();
     void cmdAbout_Click();
+    // Registers the selected pictures one by one, showing how far it has got. The close box
+    // ends the run after the picture at hand and then closes the window.
     void cmdTouroku_Click();
     void cmdDelete_Click();
 
@@ -91,11 +95,14 @@ class frmKabegamiTouroku : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void BuildControls();
     void ConnectHandlers();
     void PlacePreview(float width, float height);
+    void KeepMessageReadable();
     QString PicFolder() const;
     // Whether an entry of the list names the same file as path.
     bool UsedByList(const QString& path) const;
@@ -106,6 +113,9 @@ class frmKabegamiTouroku : public QDialog {
     float previewWidth_;
     float previewHeight_;
     bool placed_ = false;
+    bool registering_ = false;    // a register action runs
+    bool closeRequested_ = false; // the close box was used during it
+    bool drivesChanged_ = false;  // volumes changed during it
 
     QLabel* Label1_ = nullptr;
     DriveComboBox* Drive1_ = nullptr;

@@ -62,6 +62,23 @@ void frmKabegamiTouroku::Drive1_Change() {
     module_.LastDrive = Drive1_->Drive();
 }
 
+void frmKabegamiTouroku::Drives_Change() {
+    // A register action reads the file list row by row: it must not change under it.
+    if (registering_) {
+        drivesChanged_ = true;
+        return;
+    }
+    const QString shown = Drive1_->Drive();
+    try {
+        Drive1_->Fill(shown);
+    } catch (const PlatformError&) {
+        return; // the volumes cannot be read now: the selector keeps what it showed
+    }
+    // The shown drive is gone: the lists follow the drive the selector falls back to.
+    if (Drive1_->Drive() != shown)
+        Drive1_Change();
+}
+
 void frmKabegamiTouroku::Dir1_Change() {
     try {
         File1_->SetPath(Dir1_->Path());

@@ -11,6 +11,8 @@
 #include "VbListBox.h"
 #include "mdlKabegami.h"
 
+#include <QCoreApplication>
+#include <QLabel>
 #include <QPointer>
 
 namespace velmora {
@@ -30,17 +32,48 @@ QString frmKabegamiTouroku::PicFolder() const {
 }
 
 void frmKabegamiTouroku::cmdTouroku_Click() {
+    // Events are handled between pictures: a second Enter must not start a run inside this one.
+    if (registering_)
+        return;
+    registering_ = true;
+    closeRequested_ = false;
     // Disabling the window takes the focus from its list; the user gets it back afterwards.
     const QPointer<QWidget> focus = focusWidget();
     setEnabled(false);
     repaint();
+    QList<int> selected;
     const int count = File1_->count();
     for (int i = 0; i < count; ++i) {
         const QListWidgetItem* item = File1_->item(i);
-        if (item != nullptr && item->isSelected() && !TourokuKabegami(i))
-            break;
+        if (item != nullptr && item->isSelected())
+            selected << i;
     }
+    // The label shows the progress between pictures and gets back what the pictures' own
+    // handling (the preview of the new entry) last left in it.
+    QString message = lblErrMessage_->text();
+    for (qsizetype k = 0; k < selected.size() && !closeRequested_; ++k) {
+        const QString progress = RegisteringProgress(int(k + 1), int(selected.size()));
+        SetLabelCaption(progress, lblErrMessage_);
+        const bool goOn = TourokuKabegami(selected[k]);
+        if (lblErrMessage_->text() != progress)
+            message = lblErrMessage_->text();
+        if (!goOn)
+            break;
+        // Paints the progress and lets the close box be heard; the window's controls stay
+        // disabled, so nothing else can start.
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    SetLabelCaption(message, lblErrMessage_);
     setEnabled(true);
+    registering_ = false;
+    if (drivesChanged_) {
+        drivesChanged_ = false;
+        Drives_Change();
+    }
+    if (closeRequested_) {
+        close();
+        return;
+    }
     if (focus != nullptr)
         focus->setFocus();
     repaint();

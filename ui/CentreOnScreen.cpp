@@ -2,7 +2,6 @@
 #include "CentreOnScreen.h"
 
 #include <QEvent>
-#include <QObject>
 #include <QScreen>
 #include <QWidget>
 
@@ -15,42 +14,51 @@ QMargins FrameOf(const QWidget& window) {
     return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
             outer.bottom() - inner.bottom()};
 }
-void CentreWithFrame(QWidget& window);
 
-// Waits for the frame to become known, which the window manager may tell only after the
-// window was shown, then centres once more and goes.
-class CentreWhenFramed : public QObject {
+const QString kCentreOnceFramed = QStringLiteral("CentreOnceFramed");
+
+// Centres the window again as soon as the window manager has told its frame, which it does
+// only after the window is shown.
+class CentreOnceFramed : public QObject {
   public:
-    explicit CentreWhenFramed(QWidget& window) : QObject(&window), window_(window) {
+    explicit CentreOnceFramed(QWidget& window) : QObject(&window), window_(window) {
+        setObjectName(kCentreOnceFramed);
         window.installEventFilter(this);
     }
 
-  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        const QEvent::Type type = event->type();
-        if (watched == &window_ && (type == QEvent::Move || type == QEvent::Resize) &&
-            !FrameOf(window_).isNull()) {
-            window_.removeEventFilter(this);
-            deleteLater();
-            CentreWithFrame(window_);
+        if (watched != &window_)
+            return false;
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Expose:
+        case QEvent::UpdateRequest:
+            if (!FrameOf(window_).isNull()) {
+                Done();
+                CentreOnScreen(window_);
+            }
+            break;
+        case QEvent::Hide:
+            Done(); // moved or placed again by then: not ours to correct
+            break;
+        default:
+            break;
         }
         return false;
     }
 
   private:
+    void Done() {
+        window_.removeEventFilter(this);
+        deleteLater();
+    }
+
     QWidget& window_;
 };
-
 } // namespace
 
 void CentreOnScreen(QWidget& window) {
-    if (FrameOf(window).isNull() && window.findChild<CentreWhenFramed*>() == nullptr)
-        new CentreWhenFramed(window);
-    CentreWithFrame(window);
-}
-
-namespace {
-void CentreWithFrame(QWidget& window) {
     const QScreen* screen = window.screen();
     if (screen == nullptr)
         return;
@@ -63,11 +71,12 @@ void CentreWithFrame(QWidget& window) {
     QPoint corner(area.x() + (area.width() - outer.width()) / 2,
                   area.y() + (area.height() - outer.height()) / 2);
     // move() places the frame once the frame is known, the client area until then
-    if (!known)
+    if (!known) {
         corner += QPoint(frame.left(), frame.top());
+        if (window.findChild<QObject*>(kCentreOnceFramed, Qt::FindDirectChildrenOnly) == nullptr)
+            new CentreOnceFramed(window);
+    }
     window.move(corner);
 }
-
-} // namespace
 
 } // namespace velmora

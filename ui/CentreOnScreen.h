@@ -7,9 +7,8 @@ namespace velmora {
 
 // Centres a window on its screen, frame and title bar included. Before its first showing a
 // window does not know its own frame yet; the frame of the window it belongs to, drawn by
-// the same window manager, is then the best guess.
-// Once the window manager has drawn the frame, a guess that was wrong is mended: the window
-// is centred again, once.
+// the same window manager, is then the best guess, and the window is centred again once the
+// window manager has told its frame.
 void CentreOnScreen(QWidget& window);
 
 } // namespace velmora

@@ -3,6 +3,7 @@
 
 #include "DataFolder.h"
 #include "Files.h"
+#include "MountTableWatcher.h"
 #include "PictureFiles.h"
 #include "ProgramFolder.h"
 #include "Twips.h"
@@ -184,6 +185,12 @@ DriveInfo LinuxPlatform::DriveByName(const QString& name) {
 
 int LinuxPlatform::GetDriveType(const QString& root) {
     return drives_.TypeOf(root);
+}
+
+MountWatcher* LinuxPlatform::WatchMounts(QObject* parent) {
+    // The table the drives are read from, as this process sees it.
+    return new linux_impl::MountTableWatcher(
+        QStringLiteral("/proc/self/mountinfo"), [this] { return drives_.List(); }, parent);
 }
 
 QStringList LinuxPlatform::ListSubfolders(const QString& folder) {

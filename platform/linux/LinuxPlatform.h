@@ -41,6 +41,7 @@ class LinuxPlatform : public Platform {
     DriveInfo DriveOf(const QString& folder) override;
     DriveInfo DriveByName(const QString& name) override;
     int GetDriveType(const QString& root) override;
+    MountWatcher* WatchMounts(QObject* parent) override;
     QStringList ListSubfolders(const QString& folder) override;
     QStringList ListFiles(const QString& folder, const QStringList& patterns) override;
     void OpenUrl(const QString& url) override;

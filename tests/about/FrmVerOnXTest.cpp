@@ -2,12 +2,15 @@
 // The About window on a real X server with a window manager: the window manager must show it
 // although the window it belongs to is minimised, and bring that window back afterwards; and
 // where the registration window comes up once the window manager has framed it.
+#include "DirListBox.h"
 #include "FakePlatform.h"
+#include "FileListBox.h"
 #include "FrmVer.h"
 #include "frmKabegamiTouroku.h"
 #include "mdlKabegami.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -25,6 +28,7 @@ class FrmVerOnXTest : public QObject {
     void shownOverMinimisedRegistrationAndRestoresIt_data();
     void shownOverMinimisedRegistrationAndRestoresIt();
     void registrationCentredWithItsFrame();
+    void closeBoxEndsARegistrationRun();
 };
 
 namespace {
@@ -105,11 +109,61 @@ void FrmVerOnXTest::registrationCentredWithItsFrame() {
     changer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&changer));
     QTRY_VERIFY_WITH_TIMEOUT(changer.frameGeometry() != changer.geometry(), 30000);
-    frmKabegamiTouroku registration(module, &changer);
+    // owned by no window, as the changer window opens it
+    frmKabegamiTouroku registration(module, nullptr);
+    registration.setWindowModality(Qt::ApplicationModal);
     registration.show();
     QVERIFY(QTest::qWaitForWindowExposed(&registration));
     QTRY_VERIFY2_WITH_TIMEOUT(CentredWithFrame(registration), qPrintable(OffCentre(registration)),
                               30000);
+}
+
+// The window is disabled while it registers, yet the window manager's close still reaches
+// it: the run ends after the picture at hand and the window closes.
+void FrmVerOnXTest::closeBoxEndsARegistrationRun() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    test::FakePlatform platform(dir.path() + QStringLiteral("/app"));
+    QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/app/Pic")));
+    const QString pics = dir.path() + QStringLiteral("/pics/");
+    QVERIFY(QDir().mkpath(pics));
+    for (int i = 0; i < 5; ++i)
+        test::WritePicture(pics + QStringLiteral("p%1.bmp").arg(i), QSize(8, 8), Qt::red);
+    mdlKabegami module(platform);
+    module.AppPath = module.GetAppPath();
+    frmKabegamiTouroku registration(module, nullptr);
+    registration.setWindowModality(Qt::ApplicationModal);
+    registration.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&registration));
+    QTRY_VERIFY_WITH_TIMEOUT(registration.isActiveWindow(), 30000);
+    registration.Dir1()->SetPath(pics);
+    registration.File1()->selectAll();
+
+    bool closeSeen = false;
+    struct CloseSpy : QObject {
+        bool* seen;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Close)
+                *seen = true;
+            return false;
+        }
+    } spy;
+    spy.seen = &closeSeen;
+    registration.installEventFilter(&spy);
+    int saved = 0;
+    platform.beforeOperation = [&](const QString& operation, const QString&) {
+        if (operation != u"WriteFileAtomically" || ++saved != 2)
+            return;
+        QProcess::execute(QStringLiteral("xdotool"),
+                          {QStringLiteral("key"), QStringLiteral("alt+F4")});
+        // the close arrives while the second picture is saved
+        QTRY_VERIFY_WITH_TIMEOUT(closeSeen, 30000);
+    };
+    registration.cmdTouroku_Click();
+    QVERIFY(closeSeen);
+    QCOMPARE(saved, 2);
+    QCOMPARE(module.KabegamiList.size(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(!registration.isVisible(), 30000);
 }
 
 QTEST_MAIN(FrmVerOnXTest)

@@ -315,6 +315,24 @@ entry() { printf '%s/,%s,%s/%s,0\r\n' "$pics" "$1" "$pics" "$1"; }
 cmp -s "$list" "$work/expected-3.def" ||
     fail "list file after registering:$(echo; cat -A "$list")"
 
+step about-keeps-changer
+# The About window minimises the registration window only: the changer window, which the
+# registration window does not belong to, stays on the screen.
+wm_state_of() { xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
+changer=$(window_of '^Mosswick$')
+click $((RX + 390)) $((RY + 92)) # cmdAbout 5520, 1200, 855, 375
+wait_until 15 window_of 'バージョン情報' >/dev/null || fail "the About window did not open"
+about=$(window_of 'バージョン情報')
+wait_until 10 is_active "$about" || fail "the About window did not take the focus"
+wait_until 10 test "$(wm_state_of "$reg")" = Iconic ||
+    fail "the registration window is $(wm_state_of "$reg"), not minimised"
+[ "$(wm_state_of "$changer")" = Normal ] ||
+    fail "with the About window open the changer window is $(wm_state_of "$changer")"
+xdotool key Return # OK holds the focus
+wait_until 10 window_gone 'バージョン情報' || fail "the About window did not close"
+wait_until 10 test "$(wm_state_of "$reg")" = Normal || fail "the registration window was not restored"
+[ "$(wm_state_of "$changer")" = Normal ] || fail "the changer window is $(wm_state_of "$changer")"
+
 step close-registration
 wait_until 5 is_active "$reg" || fail "the registration window lost the focus"
 xdotool key alt+F4

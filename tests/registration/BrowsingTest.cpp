@@ -4,6 +4,7 @@
 #include "DriveComboBox.h"
 #include "FileListBox.h"
 #include "Machine.h"
+#include "MountWatcher.h"
 #include "VbCheckBox.h"
 #include "VbListBox.h"
 
@@ -144,6 +145,47 @@ class BrowsingTest : public QObject {
         QCOMPARE(machine.module.LastDrive, QStringLiteral("usb [USB]"));
         QCOMPARE(machine.module.LastFolder, machine.App());
         QVERIFY(machine.platform.msgBoxes.isEmpty());
+    }
+
+    // Volumes mounted or unmounted while the window is open show in the drive selector at
+    // once; the shown drive and folder stay while they are there.
+    void theDriveListFollowsTheMounts() {
+        Machine machine;
+        const QString pics = machine.MakeFolder(machine.Drive("usb") + "pics");
+        machine.Picture(pics + "u.bmp");
+        auto window = machine.Open();
+        QVERIFY(window);
+        DriveComboBox* drive = window->Drive1();
+        drive->setCurrentIndex(drive->findText("usb [USB]"));
+        window->Dir1()->SetPath(pics);
+        auto* watcher = window->findChild<MountWatcher*>();
+        QVERIFY(watcher);
+        const auto drives = [&] {
+            QStringList names;
+            for (int i = 0; i < drive->count(); ++i)
+                names << drive->itemText(i);
+            return names;
+        };
+
+        const QString stick = machine.MakeFolder(machine.tmp.path() + "/drives/stick");
+        machine.platform.drives.append({"stick [STICK]", stick});
+        machine.platform.drives.removeAt(2); // the network share
+        Q_EMIT watcher->Changed();
+        QCOMPARE(drives(), (QStringList{"c [SYSTEM]", "cdrom [CDROM]", "ram [RAM]", "usb [USB]",
+                                        "stick [STICK]"}));
+        QCOMPARE(drive->Drive(), QStringLiteral("usb [USB]"));
+        QCOMPARE(window->Dir1()->Path(), NoSlash(pics));
+        QCOMPARE(Rows(window->File1()), QStringList{"u.bmp"});
+
+        // the shown drive is gone: the lists go where the selector falls back to
+        machine.platform.drives.removeAt(3);
+        Q_EMIT watcher->Changed();
+        QCOMPARE(drives(),
+                 (QStringList{"c [SYSTEM]", "cdrom [CDROM]", "ram [RAM]", "stick [STICK]"}));
+        QCOMPARE(drive->Drive(), QStringLiteral("c [SYSTEM]"));
+        QCOMPARE(window->Dir1()->Path(), NoSlash(machine.Drive("c")));
+        QCOMPARE(machine.module.LastDrive, QStringLiteral("c [SYSTEM]"));
+        QCOMPARE(machine.module.LastFolder, NoSlash(machine.Drive("c")));
     }
 
     void restoresFolderDriveAndCopyOption() {

@@ -2,8 +2,10 @@
 // Registering pictures: the entry fields on every kind of drive, the copy into Pic/, the
 // refusals, and the failures the list must survive. The list file's bytes are checked.
 #include "DirListBox.h"
+#include "DriveComboBox.h"
 #include "FileListBox.h"
 #include "Machine.h"
+#include "MountWatcher.h"
 #include "VbCheckBox.h"
 #include "VbListBox.h"
 
@@ -422,6 +424,48 @@ class RegisteringTest : public QObject {
         QCOMPARE(machine.module.KabegamiList.size(), 0);
         QCOMPARE(machine.ReadListFile(), before);
         QVERIFY(window->isEnabled());
+    }
+
+    // A long run shows how far it has got, takes no second run of itself (Enter reaches the
+    // file list's handler however the window is disabled), keeps its file list when the drive
+    // is unmounted meanwhile, and the close box ends it after the picture at hand, keeping
+    // every picture registered until then.
+    void aLongRunShowsProgressAndStopsAtTheCloseBox() {
+        Machine machine;
+        const QString folder = machine.MakeFolder(machine.Drive("c") + "many");
+        QStringList names;
+        for (int i = 1; i <= 6; ++i) {
+            names << QStringLiteral("p%1.bmp").arg(i);
+            machine.Picture(folder + names.last());
+        }
+        auto window = OpenAt(machine, folder, false, names);
+        QVERIFY(window);
+        QList<QStringList> lines{Header(machine, folder, "0")};
+        for (const QString& name : names.first(3))
+            lines.append({folder, name, folder + name, "0"});
+        QStringList progress;
+        machine.platform.beforeOperation = [&](const QString& operation, const QString&) {
+            if (operation != u"WriteFileAtomically")
+                return;
+            progress << window->lblErrMessage()->text();
+            if (progress.size() == 2) {
+                window->File1_KeyPress(13);
+                machine.platform.drives.removeFirst(); // drive c, the one shown
+                Q_EMIT window->findChild<MountWatcher*>()->Changed();
+            }
+            if (progress.size() == 3) // the user clicks the close box while picture 3 is saved
+                QMetaObject::invokeMethod(window.get(), &QWidget::close, Qt::QueuedConnection);
+        };
+        QTest::mouseClick(window->cmdTouroku(), Qt::LeftButton);
+
+        QCOMPARE(progress, (QStringList{"登録中 1 / 6", "登録中 2 / 6", "登録中 3 / 6"}));
+        QCOMPARE(machine.ReadListFile(), Machine::Lines(lines));
+        QVERIFY(machine.platform.msgBoxes.isEmpty());
+        QVERIFY(!window->isVisible());
+        QVERIFY(window->isEnabled());
+        QCOMPARE(window->lblErrMessage()->text(), QString());
+        // the unmount is followed once the run is over
+        QCOMPARE(window->Drive1()->Drive(), QStringLiteral("cdrom [CDROM]"));
     }
 };
 

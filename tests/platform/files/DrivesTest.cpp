@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "Drives.h"
+#include "MountTableWatcher.h"
 #include "TestSupport.h"
 #include "UdevBlockDevices.h"
 
@@ -7,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -101,6 +104,8 @@ class DrivesTest : public QObject {
     void thisMachine();
     void listingSortsAndFilters();
     void listingFailures();
+    void watcherFollowsTheUsersVolumes();
+    void watcherHearsTheKernel();
 
   private:
     Drives FakeMachine() const {
@@ -320,6 +325,57 @@ void DrivesTest::listingFailures() {
     QVERIFY(::chmod(closed.constData(), 0755) == 0);
     QCOMPARE(files, 70);
     QCOMPARE(folders, 70);
+}
+
+// Only the volumes the drive selector lists count: system plumbing mounted meanwhile does not.
+void DrivesTest::watcherFollowsTheUsersVolumes() {
+    const QString table = root_.filePath(QStringLiteral("watched/mountinfo"));
+    WriteFile(table, kMountInfo);
+    const Drives drives(table, root_.filePath(QStringLiteral("sys")),
+                        root_.filePath(QStringLiteral("dev/disk")));
+    MountTableWatcher watcher(table, [&] { return drives.List(); });
+    QSignalSpy changed(&watcher, &MountWatcher::Changed);
+    const QByteArray plumbing =
+        "46 33 0:40 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n";
+    const QByteArray stick = "47 26 8:49 / /media/u/NEW rw,nosuid - vfat /dev/sdd1 rw\n";
+
+    WriteFile(table, kMountInfo + plumbing);
+    watcher.Check();
+    QCOMPARE(changed.count(), 0);
+    WriteFile(table, kMountInfo + plumbing + stick);
+    watcher.Check();
+    QCOMPARE(changed.count(), 1);
+    watcher.Check();
+    QCOMPARE(changed.count(), 1);
+    WriteFile(table, kMountInfo);
+    watcher.Check();
+    QCOMPARE(changed.count(), 2);
+}
+
+// A real mount, made in a mount namespace of its own so that the machine is left alone; the
+// watcher follows that namespace's table as it follows the program's own.
+void DrivesTest::watcherHearsTheKernel() {
+    QProcess shell;
+    shell.start(QStringLiteral("unshare"),
+                {QStringLiteral("--user"), QStringLiteral("--map-root-user"),
+                 QStringLiteral("--mount"), QStringLiteral("sh"), QStringLiteral("-c"),
+                 QStringLiteral("echo ready; read go; mount -t tmpfs velmora-test /mnt && "
+                                "echo mounted; read end")});
+    if (!shell.waitForStarted() || !shell.waitForReadyRead(30000) ||
+        !shell.readAll().startsWith("ready"))
+        QSKIP("no mount namespace can be made here");
+    const QString table = QStringLiteral("/proc/%1/mountinfo").arg(shell.processId());
+    const Drives drives(table, QStringLiteral("/sys"), QStringLiteral("/dev/disk"));
+    MountTableWatcher watcher(table, [&] { return drives.List(); });
+    QSignalSpy changed(&watcher, &MountWatcher::Changed);
+    shell.write("go\n");
+    QVERIFY(shell.waitForReadyRead(30000));
+    QCOMPARE(shell.readAll(), QByteArray("mounted\n"));
+    QVERIFY(changed.wait(30000));
+    QCOMPARE(drives.DriveOf(QStringLiteral("/mnt/x")).root, QStringLiteral("/mnt/"));
+    shell.write("end\n");
+    shell.closeWriteChannel();
+    QVERIFY(shell.waitForFinished());
 }
 
 QTEST_GUILESS_MAIN(DrivesTest)

@@ -1,0 +1,11 @@
+#include "MountWatcher.h"
+
+#include "Platform.h"
+
+namespace velmora {
+
+MountWatcher* Platform::WatchMounts(QObject* parent) {
+    return new MountWatcher(parent);
+}
+
+} // namespace velmora
