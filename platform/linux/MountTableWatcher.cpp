@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MountTableWatcher.h"
 
 #include <QFile>
