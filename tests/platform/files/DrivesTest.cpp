@@ -330,8 +330,9 @@ void DrivesTest::listingFailures() {
 // Only the volumes the drive selector lists count: system plumbing mounted meanwhile does not.
 void DrivesTest::watcherFollowsTheUsersVolumes() {
     const QString table = root_.filePath(QStringLiteral("watched/mountinfo"));
-    WriteFile(table, kMountInfo);
-    const Drives drives(table, root_.filePath(QStringLiteral("sys")),
+    QVERIFY(QDir().mkpath(root_.filePath(QStringLiteral("watched"))));
+    WriteBytes(table, kMountInfo);
+    const Drives drives(table, std::make_shared<MadeUpDevices>(),
                         root_.filePath(QStringLiteral("dev/disk")));
     MountTableWatcher watcher(table, [&] { return drives.List(); });
     QSignalSpy changed(&watcher, &MountWatcher::Changed);
@@ -339,15 +340,15 @@ void DrivesTest::watcherFollowsTheUsersVolumes() {
         "46 33 0:40 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n";
     const QByteArray stick = "47 26 8:49 / /media/u/NEW rw,nosuid - vfat /dev/sdd1 rw\n";
 
-    WriteFile(table, kMountInfo + plumbing);
+    WriteBytes(table, QByteArray(kMountInfo) + plumbing);
     watcher.Check();
     QCOMPARE(changed.count(), 0);
-    WriteFile(table, kMountInfo + plumbing + stick);
+    WriteBytes(table, QByteArray(kMountInfo) + plumbing + stick);
     watcher.Check();
     QCOMPARE(changed.count(), 1);
     watcher.Check();
     QCOMPARE(changed.count(), 1);
-    WriteFile(table, kMountInfo);
+    WriteBytes(table, QByteArray(kMountInfo));
     watcher.Check();
     QCOMPARE(changed.count(), 2);
 }
@@ -365,7 +366,7 @@ void DrivesTest::watcherHearsTheKernel() {
         !shell.readAll().startsWith("ready"))
         QSKIP("no mount namespace can be made here");
     const QString table = QStringLiteral("/proc/%1/mountinfo").arg(shell.processId());
-    const Drives drives(table, QStringLiteral("/sys"), QStringLiteral("/dev/disk"));
+    const Drives drives(table);
     MountTableWatcher watcher(table, [&] { return drives.List(); });
     QSignalSpy changed(&watcher, &MountWatcher::Changed);
     shell.write("go\n");
