@@ -30,12 +30,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# ---- reporting -----------------------------------------------------------------------------
+# Helpers shared with the other scripts that drive the program.
+source "$(dirname "$0")/../support/script-steps.sh"
 
-step() {
-    step_name=$1
-    echo "== $step_name (at ${SECONDS} s)"
-}
+# ---- reporting -----------------------------------------------------------------------------
 
 fail() {
     local shot="$failures/$step_name.png"
@@ -48,26 +46,9 @@ fail() {
     exit 1
 }
 
-# wait_until <seconds> <command...>: polls the command until it succeeds or time runs out.
-# The limits are those of an idle machine; E2E_PATIENCE stretches them for sanitizer builds
-# and busy machines, where a condition only takes longer to hold.
-wait_until() {
-    local limit=$1
-    shift
-    local deadline=$((SECONDS + limit * ${E2E_PATIENCE:-6}))
-    until "$@"; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.1
-    done
-}
-
 # ---- windows -------------------------------------------------------------------------------
 
-window_of() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
-
 window_gone() { [ -z "$(window_of "$1")" ]; }
-
-is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 
 # Client area of a window on the screen: sets CX CY CW CH.
 client_geometry() {
@@ -113,9 +94,6 @@ changer_in_corner() {
     OUTER_LEFT=$((CX - FL)) OUTER_BOTTOM=$((CY + CH + FB)) OUTER_TOP=$((CY - FT))
     [ "$OUTER_LEFT" = "$WAX" ] && [ "$OUTER_BOTTOM" = $((WAY + WAH)) ]
 }
-
-# XTEST events reach the server in order, so the pointer is there before the press.
-click() { xdotool mousemove "$1" "$2" click 1; }
 
 ctrl_click() { xdotool mousemove "$1" "$2" keydown ctrl click 1 keyup ctrl; }
 

@@ -34,10 +34,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-step() {
-    step_name=$1
-    echo "== $step_name (at ${SECONDS} s)"
-}
+# Helpers shared with the other scripts that drive the program.
+source "$(dirname "$0")/../support/script-steps.sh"
 
 fail() {
     echo "FAIL [$step_name]: $*" >&2
@@ -47,15 +45,6 @@ fail() {
     fi
     [ -s "$work/velmora.log" ] && sed 's/^/  velmora: /' "$work/velmora.log" >&2
     exit 1
-}
-
-wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.1
-    done
 }
 
 step setup
@@ -126,15 +115,12 @@ pids+=($!)
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 wait_until 10 wm_running || fail "openbox did not start"
 
-window_of() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
-is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 client_origin() {
     local info
     info=$(xwininfo -id "$1") || return 1
     CX=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
     CY=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
 }
-click() { xdotool mousemove "$1" "$2" click 1; }
 
 step start
 runuser -u "$user" -- env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$home/run" \
