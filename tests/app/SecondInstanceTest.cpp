@@ -37,7 +37,7 @@ QStringList VisibleWindowsOf(qint64 pid) {
 }
 
 bool WaitForWindows(int count) {
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 600; ++i) { // polls for up to a minute
         if (VisibleChangerWindows() == count)
             return true;
         QTest::qWait(100);
@@ -131,7 +131,7 @@ class SecondInstanceTest : public QObject {
         run.start();
         QVERIFY(run.waitForStarted());
         QStringList windows;
-        for (int i = 0; i < 100 && windows.isEmpty(); ++i) {
+        for (int i = 0; i < 600 && windows.isEmpty(); ++i) { // up to a minute
             QTest::qWait(100);
             windows = VisibleWindowsOf(run.processId());
         }

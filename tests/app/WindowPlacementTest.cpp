@@ -34,7 +34,7 @@ QRect Geometry(const QString& window) {
 }
 
 QString WaitForWindow(const QString& name) {
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 600; ++i) { // polls for up to a minute
         const QString found = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                        QStringLiteral("--name"), name})
                                   .section(u'\n', 0, 0);
