@@ -6,6 +6,7 @@
 #include "Fonts.h"
 #include "LinkLabel.h"
 #include "Platform.h"
+#include "QtText.h"
 #include "Resources.h"
 #include "Twips.h"
 #include "VbButton.h"
@@ -147,11 +148,11 @@ void FrmVer::CmdOK_Click() {
 // The desktop's handler is asked every time: it reuses a browser that is already open, and
 // there is no reliable way to tell from here whether one is.
 void FrmVer::OpenWebPage() {
-    platform_.OpenUrl(WebPageAddress.toString());
+    platform_.OpenUrl(ToUtf8(WebPageAddress.toString()));
 }
 
 void FrmVer::OpenMailTo() {
-    platform_.OpenUrl(QStringLiteral("mailto:") + MailAddress.toString());
+    platform_.OpenUrl(ToUtf8(QStringLiteral("mailto:") + MailAddress.toString()));
 }
 
 void FrmVer::showEvent(QShowEvent* event) {

@@ -3,6 +3,7 @@
 
 #include "Platform.h"
 #include "PlatformError.h"
+#include "QtText.h"
 #include "mdlKabegami.h"
 
 #include <cstdio>
@@ -32,18 +33,18 @@ void ReportUnhandledException(std::exception_ptr exception, const mdlKabegami* m
         std::rethrow_exception(exception);
     } catch (const PlatformError& error) {
         number = error.Number;
-        text = error.Description;
+        text = FromUtf8(error.Description);
     } catch (const std::bad_alloc&) {
         number = Err::OutOfMemory;
-        text = ErrorDescription(number);
+        text = FromUtf8(ErrorDescription(number));
     } catch (...) {
     }
     try {
         if (module) {
             if (number != 0)
-                module->ShowErrorMessage(number, text);
+                module->ShowErrorMessage(number, ToUtf8(text));
             else
-                module->platform().MsgBox(text, MsgBoxStyle::Critical, QStringLiteral("エラー"));
+                module->messages().MsgBox(ToUtf8(text), MsgBoxStyle::Critical, "エラー");
             return;
         }
     } catch (...) {

@@ -5,7 +5,9 @@
 #include "Fonts.h"
 #include "PlaceFormOnWorkArea.h"
 #include "PlatformError.h"
+#include "QtText.h"
 #include "Resources.h"
+#include "Stepping.h"
 #include "Twips.h"
 #include "VbButton.h"
 #include "frmKabegamiTouroku.h"
@@ -17,14 +19,14 @@
 namespace velmora {
 
 namespace {
-const QString kBitmapName = QStringLiteral("Mosswick壁紙.BMP");
-const QString kPicFolder = QStringLiteral("Pic");
+constexpr const char* kBitmapName = "Mosswick壁紙.BMP";
+constexpr const char* kPicFolder = "Pic";
 } // namespace
 
-frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
+frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, Platform& platform, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      module_(module), platform_(module.platform()) {
+      module_(module), platform_(platform) {
     InitResources();
     setObjectName(QStringLiteral("frmChangeKabegami"));
     setWindowTitle(QStringLiteral("Mosswick"));
@@ -85,10 +87,10 @@ frmChangeKabegami::frmChangeKabegami(mdlKabegami& module, QWidget* parent)
 }
 
 bool frmChangeKabegami::Form_Load() {
-    QString folder;
+    std::string folder;
     try {
         folder = platform_.AppFolder();
-        if (folder.isEmpty()) // never the root folder in its place
+        if (folder.empty()) // never the root folder in its place
             throw PlatformError(Err::BadFileName);
     } catch (const PlatformError& error) {
         module_.ShowErrorMessage(error);
@@ -100,10 +102,12 @@ bool frmChangeKabegami::Form_Load() {
             return false;
     } catch (const PlatformError& error) {
         platform_.MsgBox(
-            QStringLiteral("フォルダ「%1」でこのプログラムが既に動いているかどうかを確かめられない"
-                           "ため、起動を中止します。\n%2:%3")
-                .arg(folder, QString::number(error.Number), error.Description),
-            MsgBoxStyle::Critical, QStringLiteral("エラー"));
+            ToUtf8(QStringLiteral(
+                       "フォルダ「%1」でこのプログラムが既に動いているかどうかを確かめられない"
+                       "ため、起動を中止します。\n%2:%3")
+                       .arg(FromUtf8(folder), QString::number(error.Number),
+                            FromUtf8(error.Description))),
+            MsgBoxStyle::Critical, "エラー");
         startFailed_ = true;
         return false;
     }
@@ -114,12 +118,12 @@ bool frmChangeKabegami::Form_Load() {
     MakePicFolder();
     KabegamiChanged = false;
     try {
-        module_.LastDrive = platform_.DriveOf(module_.GetAppPath()).name;
+        module_.LastDrive = platform_.DriveOf(module_.GetAppPath()).Name;
     } catch (const PlatformError&) {
         // No volume listed for it: browsing starts without a remembered drive.
     }
     module_.LastFolder = module_.GetAppPath();
-    module_.FileCopySetting = QStringLiteral("1");
+    module_.FileCopySetting = "1";
     RemoveLeftovers();
     return true;
 }
@@ -144,7 +148,7 @@ void frmChangeKabegami::Form_Activate() {
 
 void frmChangeKabegami::MakePicFolder() {
     try {
-        platform_.MkDir(module_.GetAppPath() + kPicFolder + PathSeparator());
+        platform_.MkDir(module_.GetAppPath() + kPicFolder + std::string(PathSeparator()));
     } catch (const PlatformError& error) {
         if (error.Number != Err::PathFileAccess)
             module_.ShowErrorMessage(error);
@@ -173,10 +177,7 @@ void frmChangeKabegami::cmgGoPrev_Click() {
     const int u = GetListUBound();
     if (u == -1)
         return;
-    CurrentIndex = CurrentIndex - 1;
-    // Below the first entry, or beyond a list that has shrunk since the last step.
-    if (CurrentIndex < 0 || CurrentIndex > u)
-        CurrentIndex = u;
+    CurrentIndex = PrevIndex(CurrentIndex, u);
     SetKabegami(module_.KabegamiList[CurrentIndex]);
 }
 
@@ -188,9 +189,7 @@ void frmChangeKabegami::cmdGoNext_Click() {
     const int u = GetListUBound();
     if (u == -1)
         return;
-    CurrentIndex = CurrentIndex + 1;
-    if (CurrentIndex > u || CurrentIndex < 0)
-        CurrentIndex = 0;
+    CurrentIndex = NextIndex(CurrentIndex, u);
     SetKabegami(module_.KabegamiList[CurrentIndex]);
 }
 
@@ -199,7 +198,7 @@ void frmChangeKabegami::cmdTouroku_Click() {
         // Owned by no window: a window manager that minimises a window together with its
         // owner would take this one along when the About window minimises the registration
         // window. Application-modal, so this window still takes no input meanwhile.
-        frmKabegamiTouroku touroku(module_, nullptr);
+        frmKabegamiTouroku touroku(module_, platform_, nullptr);
         touroku.setWindowModality(Qt::ApplicationModal);
         touroku.exec();
     }
@@ -208,7 +207,7 @@ void frmChangeKabegami::cmdTouroku_Click() {
     Form_Activate();
 }
 
-QString frmChangeKabegami::KabegamiBitmapPath() const {
+std::string frmChangeKabegami::KabegamiBitmapPath() const {
     return module_.AppPath + kBitmapName;
 }
 

@@ -19,7 +19,7 @@ class VbButton;
 class frmChangeKabegami : public QWidget {
     Q_OBJECT
   public:
-    explicit frmChangeKabegami(mdlKabegami& module, QWidget* parent = nullptr);
+    frmChangeKabegami(mdlKabegami& module, Platform& platform, QWidget* parent = nullptr);
 
     // Start-up. False when another instance runs (the program must then end silently) or
     // when the program cannot start (StartFailed, already reported).
@@ -34,12 +34,12 @@ class frmChangeKabegami : public QWidget {
     void cmdTouroku_Click();
 
     int CurrentIndex = -1;
-    QString CurrentKabegamiFile;
+    std::string CurrentKabegamiFile;
     bool KabegamiChanged = false;
     bool CtrlDown = false;
 
     // The converted bitmap that the desktop shows.
-    QString KabegamiBitmapPath() const;
+    std::string KabegamiBitmapPath() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,7 +2,7 @@
 #include "Application.h"
 #include "ApplicationSetup.h"
 #include "CommandLine.h"
-#include "LinuxPlatform.h"
+#include "Platform.h"
 #include "frmChangeKabegami.h"
 #include "mdlKabegami.h"
 
@@ -15,11 +15,11 @@ int main(int argc, char* argv[]) {
         return 1;
     velmora::PrepareApplicationPlatform();
     velmora::Application app(argc, argv);
-    velmora::LinuxPlatform platform;
-    velmora::mdlKabegami module(platform);
+    const std::unique_ptr<velmora::Platform> platform = velmora::CreatePlatform();
+    velmora::mdlKabegami module(*platform);
     app.SetModule(&module);
     try {
-        velmora::frmChangeKabegami form(module);
+        velmora::frmChangeKabegami form(module, *platform);
         // A second start ends here, before anything is shown.
         if (!form.Form_Load())
             return form.StartFailed() ? 1 : 0;

@@ -5,6 +5,7 @@
 
 #include "BenchPlatform.h"
 #include "ListFileFormat.h"
+#include "QtText.h"
 #include "mdlKabegami.h"
 
 #include <QDir>
@@ -34,7 +35,8 @@ KabegamiEntries MakeEntries(int count = kEntries) {
             QStringLiteral("/home/user/Pictures/旅行/2026年/album-%1/").arg(i % 97);
         const QString name =
             QStringLiteral("IMG_%1 夕焼けの海.jpg").arg(i, 6, 10, QLatin1Char('0'));
-        entries.append({folder, name, folder + name, i % 5 == 0 ? "1" : "0"});
+        entries.push_back(
+            {ToUtf8(folder), ToUtf8(name), ToUtf8(folder + name), i % 5 == 0 ? "1" : "0"});
     }
     return entries;
 }
@@ -74,10 +76,10 @@ int Run(const QStringList&) {
         return 1;
     BenchPlatform platform;
     mdlKabegami module(platform);
-    module.AppPath = dir.path() + "/";
-    module.LastDrive = QStringLiteral("/ [root]");
+    module.AppPath = ToUtf8(dir.path() + "/");
+    module.LastDrive = "/ [root]";
     module.LastFolder = module.AppPath;
-    module.FileCopySetting = QStringLiteral("1");
+    module.FileCopySetting = "1";
     const KabegamiEntries entries = MakeEntries();
 
     const double write = Best([&] {
@@ -90,14 +92,14 @@ int Run(const QStringList&) {
         return 1;
     }
     const double format = Best([&] { FormatListFile({"d", "f", "1"}, entries); });
-    const std::string path = module.ListFilePath().toStdString();
+    const std::string path = module.ListFilePath();
     size_t fields = 0;
     const double baseline = Best([&] { fields = GetlineSplit(path); });
     if (fields != size_t(3 + 4 * kEntries)) {
         std::printf("baseline read %zu fields\n", fields);
         return 1;
     }
-    const qint64 bytes = QFileInfo(module.ListFilePath()).size();
+    const qint64 bytes = QFileInfo(FromUtf8(module.ListFilePath())).size();
     std::printf("%d entries, %.2f MB in %s (best of %d)\n", kEntries, bytes / 1e6,
                 qPrintable(dir.path()), kRuns);
     std::printf("  write (format + atomic replace with fsync) %8s   of which format %s\n",
@@ -112,7 +114,7 @@ int Run(const QStringList&) {
     if (!module.WriteKabegamiList())
         return 1;
     module.KabegamiList.clear();
-    const qint64 largeBytes = QFileInfo(module.ListFilePath()).size();
+    const qint64 largeBytes = QFileInfo(FromUtf8(module.ListFilePath())).size();
     const ChildResult load =
         BestOf(3, [&] { return RunSelf(QStringLiteral("ListFile"), {dir.path()}); });
     const QString empty = dir.path() + QStringLiteral("/none");
@@ -142,7 +144,7 @@ int Child(const QStringList& args) {
         return 2;
     BenchPlatform platform;
     mdlKabegami module(platform);
-    module.AppPath = args[0] + "/";
+    module.AppPath = ToUtf8(args[0] + "/");
     const double start = NowSeconds();
     module.LoadKabegamiList();
     ReportOpSeconds(NowSeconds() - start);

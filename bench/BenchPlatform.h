@@ -12,9 +12,9 @@ namespace velmora::bench {
 class BenchPlatform : public LinuxPlatform {
   public:
     int shown = 0;
-    int MsgBox(const QString& text, int, const QString&) override {
+    int MsgBox(const std::string& text, int, const std::string&) override {
         ++shown;
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        std::fprintf(stderr, "message: %s\n", text.c_str());
         return MsgBoxResult::Ok;
     }
 };

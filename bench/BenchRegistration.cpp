@@ -6,6 +6,7 @@
 
 #include "BenchPlatform.h"
 #include "FileListBox.h"
+#include "QtText.h"
 #include "frmKabegamiTouroku.h"
 #include "mdlKabegami.h"
 
@@ -36,19 +37,19 @@ int Run(const QStringList&) {
 
     BenchPlatform platform;
     mdlKabegami module(platform);
-    module.AppPath = app;
-    module.LastDrive = platform.DriveOf(pictures).name;
-    module.LastFolder = pictures + "/";
-    module.FileCopySetting = QStringLiteral("0");
+    module.AppPath = ToUtf8(app);
+    module.LastDrive = platform.DriveOf(ToUtf8(pictures)).Name;
+    module.LastFolder = ToUtf8(pictures + "/");
+    module.FileCopySetting = "0";
     for (int i = 0; i < kExisting; ++i) {
-        const QString name = QStringLiteral("old-%1.jpg").arg(i);
-        module.KabegamiList.append(
+        const std::string name = "old-" + std::to_string(i) + ".jpg";
+        module.KabegamiList.push_back(
             {"/home/user/Pictures/", name, "/home/user/Pictures/" + name, "0"});
     }
     if (!module.WriteKabegamiList())
         return 1;
 
-    frmKabegamiTouroku window(module);
+    frmKabegamiTouroku window(module, platform);
     window.File1()->selectAll();
     const double start = NowSeconds();
     window.cmdTouroku_Click();

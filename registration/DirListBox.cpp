@@ -4,6 +4,7 @@
 #include "FolderPath.h"
 #include "Platform.h"
 #include "PlatformError.h"
+#include "QtText.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -63,11 +64,11 @@ void DirListBox::SetPath(const QString& folder) {
     const QString path = NormalFolder(folder);
     QString root;
     try {
-        root = platform_.DriveOf(path).root;
+        root = FromUtf8(platform_.DriveOf(ToUtf8(path)).Root);
     } catch (const PlatformError&) {
         root = QStringLiteral("/"); // outside every known volume: the chain starts at "/"
     }
-    const QStringList subfolders = platform_.ListSubfolders(path);
+    const QStringList subfolders = FromUtf8(platform_.ListSubfolders(ToUtf8(path)));
 
     const bool changed = path != path_;
     path_ = path;
@@ -103,7 +104,7 @@ void DirListBox::OpenRow(int row) {
     try {
         SetPath(folder);
     } catch (const PlatformError& error) {
-        Q_EMIT OpenFailed(error.Number, error.Description);
+        Q_EMIT OpenFailed(error.Number, FromUtf8(error.Description));
     }
 }
 

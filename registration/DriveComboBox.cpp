@@ -3,6 +3,7 @@
 
 #include "Platform.h"
 #include "PlatformError.h"
+#include "QtText.h"
 
 #include <QSignalBlocker>
 
@@ -18,11 +19,12 @@ DriveComboBox::DriveComboBox(Platform& platform, QWidget* parent)
 }
 
 void DriveComboBox::Fill(const QString& start) {
-    const QList<DriveInfo> drives = platform_.ListDrives(); // a failure leaves the list as it was
+    const std::vector<DriveInfo> drives =
+        platform_.ListDrives(); // a failure leaves the list as it was
     const QSignalBlocker quiet(this);
     clear();
     for (const DriveInfo& drive : drives)
-        addItem(drive.name);
+        addItem(FromUtf8(drive.Name));
     const int index = findText(start, Qt::MatchExactly);
     setCurrentIndex(index >= 0 ? index : 0);
 }

@@ -3,6 +3,7 @@
 
 #include "FolderPath.h"
 #include "Platform.h"
+#include "QtText.h"
 
 namespace velmora {
 
@@ -17,7 +18,7 @@ void FileListBox::SetPattern(const QString& pattern) {
 
 void FileListBox::SetPath(const QString& folder) {
     const QString path = NormalFolder(folder);
-    const QStringList names = platform_.ListFiles(path, patterns_);
+    const QStringList names = FromUtf8(platform_.ListFiles(ToUtf8(path), ToUtf8(patterns_)));
     path_ = path;
     clear();
     addItems(names);

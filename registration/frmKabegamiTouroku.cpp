@@ -11,6 +11,8 @@
 #include "Platform.h"
 #include "PlatformError.h"
 #include "PreviewBox.h"
+#include "QtText.h"
+#include "Registrar.h"
 #include "Twips.h"
 #include "VbButton.h"
 #include "VbCheckBox.h"
@@ -36,11 +38,11 @@ template <typename W> W* Named(W* widget, const char* name) {
 }
 } // namespace
 
-frmKabegamiTouroku::frmKabegamiTouroku(mdlKabegami& module, QWidget* parent)
+frmKabegamiTouroku::frmKabegamiTouroku(mdlKabegami& module, Platform& platform, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
-      module_(module), platform_(module.platform()), previewWidth_(kPreviewStartWidth),
-      previewHeight_(kPreviewSquare) {
+      module_(module), platform_(platform), registrar_(std::make_unique<Registrar>(module)),
+      previewWidth_(kPreviewStartWidth), previewHeight_(kPreviewSquare) {
     setObjectName(QStringLiteral("frmKabegamiTouroku"));
     setWindowTitle(QStringLiteral("壁紙リスト登録"));
     setWindowIcon(AppIcon());
@@ -51,10 +53,10 @@ frmKabegamiTouroku::frmKabegamiTouroku(mdlKabegami& module, QWidget* parent)
 
     // Like the classic browsing controls, the lists start at the current folder, which for
     // this program is its own folder; this raises no change.
-    const QString start = module_.GetAppPath();
+    const QString start = FromUtf8(module_.GetAppPath());
     try {
         const QSignalBlocker quietDrive(Drive1_);
-        Drive1_->Fill(platform_.DriveOf(start).name);
+        Drive1_->Fill(FromUtf8(platform_.DriveOf(ToUtf8(start)).Name));
     } catch (const PlatformError&) {
     }
     try {
@@ -142,7 +144,7 @@ void frmKabegamiTouroku::ConnectHandlers() {
     connect(Drive1_, &DriveComboBox::Change, this, &frmKabegamiTouroku::Drive1_Change);
     connect(Dir1_, &DirListBox::Change, this, &frmKabegamiTouroku::Dir1_Change);
     connect(Dir1_, &DirListBox::OpenFailed, this, [this](int number, const QString& description) {
-        module_.ShowErrorMessage(number, description);
+        module_.ShowErrorMessage(number, ToUtf8(description));
     });
     connect(File1_, &VbListBox::Click, this, &frmKabegamiTouroku::File1_Click);
     connect(File1_, &VbListBox::KeyPress, this, &frmKabegamiTouroku::File1_KeyPress);

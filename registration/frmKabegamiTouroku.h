@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QLabel;
 class QPushButton;
 
@@ -15,6 +17,7 @@ class DriveComboBox;
 class FileListBox;
 class Platform;
 class PlatformError;
+class Registrar;
 class VbCheckBox;
 class VbListBox;
 class mdlKabegami;
@@ -25,7 +28,7 @@ class mdlKabegami;
 class frmKabegamiTouroku : public QDialog {
     Q_OBJECT
   public:
-    frmKabegamiTouroku(mdlKabegami& module, QWidget* parent = nullptr);
+    frmKabegamiTouroku(mdlKabegami& module, Platform& platform, QWidget* parent = nullptr);
     ~frmKabegamiTouroku() override;
 
     // Event handlers.
@@ -54,22 +57,9 @@ class frmKabegamiTouroku : public QDialog {
     // Registers the file list's row index, or refuses it with a message. Returns false when
     // the list file could not be written, which ends the register action.
     bool TourokuKabegami(int index);
-    // The wallpaper path and copy mark for a picture; copies it into Pic/ when it does not
-    // lie on a fixed disk. Throws PlatformError when the copy fails.
-    void CopyToPicFolder(const QString& folder, const QString& name, QString& kabegamiPath,
-                         QString& copiedToPic);
-    int GetRootDriveType(const QString& root);
 
     // Removing.
     bool IsTourokuSelected() const;
-    void BackupKabegamiList();
-    // Deletes the program's own copy of the entry at index of the list as it stood before
-    // the removal, when it has one inside Pic/ and no remaining entry still uses it.
-    void DeleteCopiedFile(int index);
-    void RemoveSelectedEntries();
-    // Writes the list, reads it back and shows it with no current row and no picture.
-    // Returns whether the write succeeded.
-    bool SaveKabegamiList();
 
     // The controls, for the changer window's tests and this window's own.
     DriveComboBox* Drive1() const { return Drive1_; }
@@ -90,7 +80,8 @@ class frmKabegamiTouroku : public QDialog {
     float PreviewWidth() const { return previewWidth_; }
     float PreviewHeight() const { return previewHeight_; }
 
-    const KabegamiEntries& KabegamiBackup() const { return kabegamiBackup_; }
+    // The list as it stood before the last removal.
+    const KabegamiEntries& KabegamiBackup() const;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -103,13 +94,10 @@ class frmKabegamiTouroku : public QDialog {
     void ConnectHandlers();
     void PlacePreview(float width, float height);
     void KeepMessageReadable();
-    QString PicFolder() const;
-    // Whether an entry of the list names the same file as path.
-    bool UsedByList(const QString& path) const;
 
     mdlKabegami& module_;
     Platform& platform_;
-    KabegamiEntries kabegamiBackup_;
+    std::unique_ptr<Registrar> registrar_;
     float previewWidth_;
     float previewHeight_;
     bool placed_ = false;

@@ -9,6 +9,7 @@
 #include "Platform.h"
 #include "PlatformError.h"
 #include "PreviewBox.h"
+#include "QtText.h"
 #include "RegistrationRules.h"
 #include "Twips.h"
 #include "VbCheckBox.h"
@@ -40,14 +41,14 @@ void frmKabegamiTouroku::Form_Load() {
 
     // The drive comes after the folder, so a restored drive that differs from the shown one
     // has the last word.
-    const QString lastFolder = module_.LastFolder;
-    const QString lastDrive = module_.LastDrive;
+    const QString lastFolder = FromUtf8(module_.LastFolder);
+    const QString lastDrive = FromUtf8(module_.LastDrive);
     Ignoring([&] { Dir1_->SetPath(lastFolder); });
     Ignoring([&] { File1_->SetPath(lastFolder); });
     Ignoring([&] { Drive1_->SetDrive(lastDrive); });
     Ignoring([this] {
         bool isNumber = false;
-        const int value = module_.FileCopySetting.trimmed().toInt(&isNumber);
+        const int value = FromUtf8(module_.FileCopySetting).trimmed().toInt(&isNumber);
         if (isNumber)
             chkFileCopy_->SetValue(value);
     });
@@ -55,11 +56,11 @@ void frmKabegamiTouroku::Form_Load() {
 
 void frmKabegamiTouroku::Drive1_Change() {
     try {
-        Dir1_->SetPath(platform_.DriveByName(Drive1_->Drive()).root);
+        Dir1_->SetPath(FromUtf8(platform_.DriveByName(ToUtf8(Drive1_->Drive())).Root));
     } catch (const PlatformError&) {
         // A drive without a medium: the lists stay where they were, the choice stands.
     }
-    module_.LastDrive = Drive1_->Drive();
+    module_.LastDrive = ToUtf8(Drive1_->Drive());
 }
 
 void frmKabegamiTouroku::Drives_Change() {
@@ -87,14 +88,14 @@ void frmKabegamiTouroku::Dir1_Change() {
         File1_->ShowEmpty(Dir1_->Path());
         module_.ShowErrorMessage(error);
     }
-    module_.LastFolder = Dir1_->Path();
+    module_.LastFolder = ToUtf8(Dir1_->Path());
 }
 
 void frmKabegamiTouroku::File1_Click() {
     const QListWidgetItem* current = File1_->currentItem();
     if (current == nullptr)
         return;
-    ShowPreview(WithSeparator(Dir1_->Path()) + current->text());
+    ShowPreview(FromUtf8(WithSeparator(ToUtf8(Dir1_->Path()))) + current->text());
 }
 
 void frmKabegamiTouroku::File1_KeyPress(int keyAscii) {
@@ -104,9 +105,9 @@ void frmKabegamiTouroku::File1_KeyPress(int keyAscii) {
 
 void frmKabegamiTouroku::lstTourokuFileList_Click() {
     const int index = lstTourokuFileList_->currentRow();
-    if (index < 0 || index >= module_.KabegamiList.size())
+    if (index < 0 || std::size_t(index) >= module_.KabegamiList.size())
         return;
-    ShowPreview(module_.KabegamiList[index].KabegamiPath);
+    ShowPreview(FromUtf8(module_.KabegamiList[std::size_t(index)].KabegamiPath));
 }
 
 void frmKabegamiTouroku::lstTourokuFileList_KeyPress(int keyAscii) {
@@ -115,7 +116,7 @@ void frmKabegamiTouroku::lstTourokuFileList_KeyPress(int keyAscii) {
 }
 
 void frmKabegamiTouroku::chkFileCopy_Click() {
-    module_.FileCopySetting = QString::number(chkFileCopy_->Value());
+    module_.FileCopySetting = std::to_string(chkFileCopy_->Value());
 }
 
 void frmKabegamiTouroku::cmdAbout_Click() {
@@ -130,12 +131,12 @@ void frmKabegamiTouroku::ShowPreview(const QString& path) {
         imgPreview_->hide();
         PlacePreview(kPreviewSquare, kPreviewSquare);
 
-        const PictureInfo picture = platform_.LoadPicture(path);
-        if (picture.size.width() <= 0 || picture.size.height() <= 0)
+        const PictureInfo picture = platform_.LoadPicture(ToUtf8(path));
+        if (picture.Width <= 0 || picture.Height <= 0)
             throw PlatformError(Err::InvalidPicture);
-        imgSettei_->resize(picture.size);
-        const float w = static_cast<float>(PixelsToTwips(picture.size.width()));
-        const float h = static_cast<float>(PixelsToTwips(picture.size.height()));
+        imgSettei_->resize(picture.Width, picture.Height);
+        const float w = static_cast<float>(PixelsToTwips(picture.Width));
+        const float h = static_cast<float>(PixelsToTwips(picture.Height));
         const PreviewSize fitted = FitPreview(w, h);
         PlacePreview(fitted.width, fitted.height);
 
@@ -172,14 +173,15 @@ void frmKabegamiTouroku::FillTourokuFileList(const KabegamiEntries& list) {
     box->clearSelection();
     int kept = 0;
     const int rows = box->count();
-    while (kept < rows && kept < list.size() && box->item(kept)->text() == list[kept].FileName)
+    while (kept < rows && std::size_t(kept) < list.size() &&
+           box->item(kept)->text() == FromUtf8(list[std::size_t(kept)].FileName))
         ++kept;
     for (int row = rows - 1; row >= kept; --row)
         delete box->takeItem(row);
     QStringList added;
-    added.reserve(list.size() - kept);
-    for (qsizetype i = kept; i < list.size(); ++i)
-        added.append(list[i].FileName);
+    added.reserve(qsizetype(list.size()) - kept);
+    for (std::size_t i = std::size_t(kept); i < list.size(); ++i)
+        added.append(FromUtf8(list[i].FileName));
     box->addItems(added);
 }
 

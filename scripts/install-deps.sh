@@ -36,6 +36,8 @@ test=(
     qt6ct
     # benchmark: libjpeg-turbo's own tools to compare with
     libjpeg-turbo-progs time
+    # the core's tests
+    doctest-dev
 )
 case "$set_name" in
 run) packages=("${run[@]}") ;;

@@ -37,7 +37,7 @@ QString Failure(const QString& folder, int err) {
     return QStringLiteral("壁紙リストと壁紙を保存するフォルダを用意できません。\n%1\n%2:%3")
         .arg(folder)
         .arg(error.Number)
-        .arg(error.Description);
+        .arg(QString::fromStdString(error.Description));
 }
 
 // mkdir -p, each new folder private to the user; 0 or the errno of the first failure.

@@ -3,6 +3,7 @@
 
 #include "Files.h"
 #include "PlatformError.h"
+#include "SystemServices.h"
 #include "UdevBlockDevices.h"
 
 #include <QDir>
@@ -113,8 +114,8 @@ QString Drives::NameOf(const MountEntry& entry) const {
     return entry.mountPoint + QStringLiteral(" [") + label + QLatin1Char(']');
 }
 
-QList<DriveInfo> Drives::List() const {
-    QList<DriveInfo> drives;
+QList<Volume> Drives::List() const {
+    QList<Volume> drives;
     for (const MountEntry& entry : VisibleMounts()) {
         if (IsUserVolume(entry))
             drives.append({NameOf(entry), WithTrailingSlash(entry.mountPoint)});
@@ -122,15 +123,15 @@ QList<DriveInfo> Drives::List() const {
     if (drives.isEmpty()) // no readable mount table: the root is always there
         drives.append({QStringLiteral("/ [/]"), QStringLiteral("/")});
     std::sort(drives.begin(), drives.end(),
-              [](const DriveInfo& a, const DriveInfo& b) { return a.root < b.root; });
+              [](const Volume& a, const Volume& b) { return a.root < b.root; });
     return drives;
 }
 
-DriveInfo Drives::DriveOf(const QString& folder) const {
+Volume Drives::DriveOf(const QString& folder) const {
     const QString resolved = WithTrailingSlash(ResolvePath(folder));
-    const QList<DriveInfo> drives = List();
-    const DriveInfo* best = nullptr;
-    for (const DriveInfo& drive : drives) {
+    const QList<Volume> drives = List();
+    const Volume* best = nullptr;
+    for (const Volume& drive : drives) {
         if (resolved.startsWith(drive.root) && (!best || drive.root.size() > best->root.size()))
             best = &drive;
     }
@@ -139,8 +140,8 @@ DriveInfo Drives::DriveOf(const QString& folder) const {
     return *best;
 }
 
-DriveInfo Drives::ByName(const QString& name) const {
-    for (const DriveInfo& drive : List()) {
+Volume Drives::ByName(const QString& name) const {
+    for (const Volume& drive : List()) {
         if (drive.name == name)
             return drive;
     }

@@ -4,7 +4,7 @@
 #include "BlockDevices.h"
 #include "FolderListing.h"
 #include "MountTable.h"
-#include "Platform.h"
+#include "Volume.h"
 
 #include <memory>
 
@@ -19,11 +19,11 @@ class Drives {
            QString diskLinksRoot = QStringLiteral("/dev/disk"));
 
     // The user's volumes, sorted by mount point.
-    QList<DriveInfo> List() const;
+    QList<Volume> List() const;
     // The listed volume with the longest mount point that holds folder (links resolved).
-    DriveInfo DriveOf(const QString& folder) const;
+    Volume DriveOf(const QString& folder) const;
     // The listed volume of that exact name; 71 when it is not mounted now.
-    DriveInfo ByName(const QString& name) const;
+    Volume ByName(const QString& name) const;
     // The Windows drive type (DriveType) of the volume mounted exactly at root.
     int TypeOf(const QString& root) const;
 

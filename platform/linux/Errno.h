@@ -3,6 +3,8 @@
 
 #include "PlatformError.h"
 
+#include <QString>
+
 namespace velmora::linux_impl {
 
 // Maps an errno value met while working on path to the classic error number.

@@ -97,7 +97,7 @@ void DeleteFile(const QString& path) {
         throw ErrorFromErrno(errno, path);
 }
 
-QByteArray ReadWholeFile(const QString& path) {
+std::string ReadWholeFile(const QString& path) {
     FileDescriptor fd = OpenRegularFileForReading(path);
     return ReadToEnd(fd.Get(), path);
 }
@@ -125,10 +125,10 @@ QString FinalLinkTarget(const QString& path) {
 
 } // namespace
 
-void WriteFileAtomically(const QString& path, const QByteArray& data) {
+void WriteFileAtomically(const QString& path, std::string_view data) {
     // The user's link stays a link; the file it leads to gets the new content.
     AtomicReplace out(FinalLinkTarget(path));
-    out.Write(data.constData(), static_cast<std::size_t>(data.size()));
+    out.Write(data.data(), data.size());
     out.Commit();
 }
 

@@ -6,6 +6,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <string>
+#include <string_view>
+
 namespace velmora::linux_impl {
 
 // Creates one folder; 75 when something of that name exists already.
@@ -16,11 +19,11 @@ void MakeFolder(const QString& path);
 // source's bytes it stays as the copy, otherwise the copy fails with 58.
 void CopyFileKeepingOthers(const QString& source, const QString& target);
 void DeleteFile(const QString& path);
-QByteArray ReadWholeFile(const QString& path);
+std::string ReadWholeFile(const QString& path);
 // Replaces path with data: on any failure path keeps its former content and no temporary
 // file stays. A symbolic link at path is written through: its final target is replaced
 // in its own folder (and created when the link dangles), the link stays.
-void WriteFileAtomically(const QString& path, const QByteArray& data);
+void WriteFileAtomically(const QString& path, std::string_view data);
 // Removes the regular files directly in folder whose names start with kTemporaryPrefix.
 // A folder that does not exist has nothing to remove.
 void RemoveTemporaryFiles(const QString& folder);

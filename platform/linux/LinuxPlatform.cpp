@@ -6,6 +6,7 @@
 #include "MountTableWatcher.h"
 #include "PictureFiles.h"
 #include "ProgramFolder.h"
+#include "QtText.h"
 #include "Twips.h"
 #include "wallpaper/DesktopWallpaper.h"
 #include "wallpaper/UnsupportedWallpaper.h"
@@ -36,6 +37,14 @@ QMessageBox::Icon IconOf(int style) {
     }
 }
 
+linux_impl::PictureFile ToFile(const PictureInfo& picture) {
+    return {FromUtf8(picture.Path), picture.Kind, QSize(picture.Width, picture.Height)};
+}
+
+DriveInfo ToDrive(const linux_impl::Volume& volume) {
+    return {ToUtf8(volume.name), ToUtf8(volume.root)};
+}
+
 struct ButtonChoice {
     const char16_t* text;
     int result;
@@ -64,16 +73,20 @@ LinuxPlatform::LinuxPlatform() = default;
 
 LinuxPlatform::~LinuxPlatform() = default;
 
-QString LinuxPlatform::AppFolder() {
+std::unique_ptr<Platform> CreatePlatform() {
+    return std::make_unique<LinuxPlatform>();
+}
+
+std::string LinuxPlatform::AppFolder() {
     // Kept: a folder renamed while the program runs is not followed elsewhere.
     if (appFolder_.isEmpty())
         appFolder_ = linux_impl::DataFolderOrExit(linux_impl::ProgramFolder());
-    return appFolder_;
+    return ToUtf8(appFolder_);
 }
 
-bool LinuxPlatform::PrevInstance(const QString& folder) {
+bool LinuxPlatform::PrevInstance(const std::string& folder) {
     if (!instanceLock_)
-        instanceLock_ = std::make_unique<linux_impl::InstanceLock>(folder);
+        instanceLock_ = std::make_unique<linux_impl::InstanceLock>(FromUtf8(folder));
     return instanceLock_->HeldByAnother();
 }
 
@@ -92,8 +105,8 @@ double LinuxPlatform::TwipsPerPixelY() {
     return TwipsPerPixel();
 }
 
-int LinuxPlatform::MsgBox(const QString& text, int style, const QString& title) {
-    QMessageBox box(IconOf(style), title, text, QMessageBox::NoButton,
+int LinuxPlatform::MsgBox(const std::string& text, int style, const std::string& title) {
+    QMessageBox box(IconOf(style), FromUtf8(title), FromUtf8(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
     const QList<ButtonChoice> choices = ButtonsOf(style);
     QList<QAbstractButton*> buttons;
@@ -115,51 +128,52 @@ int LinuxPlatform::MsgBox(const QString& text, int style, const QString& title) 
     return choices[pressed].result;
 }
 
-void LinuxPlatform::MkDir(const QString& path) {
-    linux_impl::MakeFolder(path);
+void LinuxPlatform::MkDir(const std::string& path) {
+    linux_impl::MakeFolder(FromUtf8(path));
 }
 
-void LinuxPlatform::CopyFile(const QString& source, const QString& target) {
-    linux_impl::CopyFileKeepingOthers(source, target);
+void LinuxPlatform::CopyFile(const std::string& source, const std::string& target) {
+    linux_impl::CopyFileKeepingOthers(FromUtf8(source), FromUtf8(target));
 }
 
-void LinuxPlatform::DeleteFile(const QString& path) {
-    linux_impl::DeleteFile(path);
+void LinuxPlatform::DeleteFile(const std::string& path) {
+    linux_impl::DeleteFile(FromUtf8(path));
 }
 
-QByteArray LinuxPlatform::ReadFile(const QString& path) {
-    return linux_impl::ReadWholeFile(path);
+std::string LinuxPlatform::ReadFile(const std::string& path) {
+    return linux_impl::ReadWholeFile(FromUtf8(path));
 }
 
-void LinuxPlatform::WriteFileAtomically(const QString& path, const QByteArray& data) {
-    linux_impl::WriteFileAtomically(path, data);
+void LinuxPlatform::WriteFileAtomically(const std::string& path, std::string_view data) {
+    linux_impl::WriteFileAtomically(FromUtf8(path), data);
 }
 
-void LinuxPlatform::RemoveTemporaryFiles(const QString& folder) {
-    linux_impl::RemoveTemporaryFiles(folder);
+void LinuxPlatform::RemoveTemporaryFiles(const std::string& folder) {
+    linux_impl::RemoveTemporaryFiles(FromUtf8(folder));
 }
 
-bool LinuxPlatform::FileExists(const QString& path) {
-    return linux_impl::FileExists(path);
+bool LinuxPlatform::FileExists(const std::string& path) {
+    return linux_impl::FileExists(FromUtf8(path));
 }
 
-QString LinuxPlatform::ResolvePath(const QString& path) {
-    return linux_impl::ResolvePath(path);
+std::string LinuxPlatform::ResolvePath(const std::string& path) {
+    return ToUtf8(linux_impl::ResolvePath(FromUtf8(path)));
 }
 
-PictureInfo LinuxPlatform::LoadPicture(const QString& path) {
-    return linux_impl::ReadPictureHeader(path);
+PictureInfo LinuxPlatform::LoadPicture(const std::string& path) {
+    const linux_impl::PictureFile file = linux_impl::ReadPictureHeader(FromUtf8(path));
+    return {path, file.kind, file.size.width(), file.size.height()};
 }
 
-void LinuxPlatform::SavePicture(const PictureInfo& picture, const QString& bmpPath) {
-    linux_impl::WriteBitmapFile(picture, bmpPath);
+void LinuxPlatform::SavePicture(const PictureInfo& picture, const std::string& bmpPath) {
+    linux_impl::WriteBitmapFile(ToFile(picture), FromUtf8(bmpPath));
 }
 
 QImage LinuxPlatform::LoadPreview(const PictureInfo& picture, const QSize& box) {
-    return linux_impl::DecodeForBox(picture, box);
+    return linux_impl::DecodeForBox(ToFile(picture), box);
 }
 
-void LinuxPlatform::SetDeskWallpaper(const QString& bmpPath, int flags) {
+void LinuxPlatform::SetDeskWallpaper(const std::string& bmpPath, int flags) {
     if (!wallpaper_) {
         try {
             wallpaper_ = linux_impl::CreateDesktopWallpaper();
@@ -168,23 +182,26 @@ void LinuxPlatform::SetDeskWallpaper(const QString& bmpPath, int flags) {
             wallpaper_ = std::make_unique<linux_impl::UnsupportedWallpaper>(error);
         }
     }
-    wallpaper_->Set(bmpPath, flags);
+    wallpaper_->Set(FromUtf8(bmpPath), flags);
 }
 
-QList<DriveInfo> LinuxPlatform::ListDrives() {
-    return drives_.List();
+std::vector<DriveInfo> LinuxPlatform::ListDrives() {
+    std::vector<DriveInfo> drives;
+    for (const linux_impl::Volume& volume : drives_.List())
+        drives.push_back(ToDrive(volume));
+    return drives;
 }
 
-DriveInfo LinuxPlatform::DriveOf(const QString& folder) {
-    return drives_.DriveOf(folder);
+DriveInfo LinuxPlatform::DriveOf(const std::string& folder) {
+    return ToDrive(drives_.DriveOf(FromUtf8(folder)));
 }
 
-DriveInfo LinuxPlatform::DriveByName(const QString& name) {
-    return drives_.ByName(name);
+DriveInfo LinuxPlatform::DriveByName(const std::string& name) {
+    return ToDrive(drives_.ByName(FromUtf8(name)));
 }
 
-int LinuxPlatform::GetDriveType(const QString& root) {
-    return drives_.TypeOf(root);
+int LinuxPlatform::GetDriveType(const std::string& root) {
+    return drives_.TypeOf(FromUtf8(root));
 }
 
 MountWatcher* LinuxPlatform::WatchMounts(QObject* parent) {
@@ -193,16 +210,21 @@ MountWatcher* LinuxPlatform::WatchMounts(QObject* parent) {
         QStringLiteral("/proc/self/mountinfo"), [this] { return drives_.List(); }, parent);
 }
 
-QStringList LinuxPlatform::ListSubfolders(const QString& folder) {
-    return linux_impl::ListSubfolders(folder);
+std::vector<std::string> LinuxPlatform::ListSubfolders(const std::string& folder) {
+    return ToUtf8(linux_impl::ListSubfolders(FromUtf8(folder)));
 }
 
-QStringList LinuxPlatform::ListFiles(const QString& folder, const QStringList& patterns) {
-    return linux_impl::ListFiles(folder, patterns);
+std::vector<std::string> LinuxPlatform::ListFiles(const std::string& folder,
+                                                  const std::vector<std::string>& patterns) {
+    return ToUtf8(linux_impl::ListFiles(FromUtf8(folder), FromUtf8(patterns)));
 }
 
-void LinuxPlatform::OpenUrl(const QString& url) {
-    QDesktopServices::openUrl(QUrl(url));
+void LinuxPlatform::OpenUrl(const std::string& url) {
+    QDesktopServices::openUrl(QUrl(FromUtf8(url)));
+}
+
+std::optional<std::string> LinuxPlatform::Cp932ToUtf8(std::string_view bytes) {
+    return cp932_.ToUtf8(bytes);
 }
 
 } // namespace velmora

@@ -12,16 +12,15 @@
 namespace velmora::linux_impl {
 
 namespace {
-bool SameDrives(const QList<DriveInfo>& a, const QList<DriveInfo>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const DriveInfo& x, const DriveInfo& y) {
-                          return x.name == y.name && x.root == y.root;
-                      });
+bool SameDrives(const QList<Volume>& a, const QList<Volume>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Volume& x, const Volume& y) {
+        return x.name == y.name && x.root == y.root;
+    });
 }
 } // namespace
 
 MountTableWatcher::MountTableWatcher(const QString& mountInfoPath,
-                                     std::function<QList<DriveInfo>()> listDrives, QObject* parent)
+                                     std::function<QList<Volume>()> listDrives, QObject* parent)
     : MountWatcher(parent), listDrives_(std::move(listDrives)), seen_(listDrives_()) {
     fd_ = ::open(QFile::encodeName(mountInfoPath).constData(), O_RDONLY | O_CLOEXEC);
     // Without the table the drive list stays as it is: the window reopened still shows news.
@@ -38,7 +37,7 @@ MountTableWatcher::~MountTableWatcher() {
 }
 
 void MountTableWatcher::Check() {
-    QList<DriveInfo> now = listDrives_();
+    QList<Volume> now = listDrives_();
     if (SameDrives(now, seen_))
         return;
     seen_ = std::move(now);

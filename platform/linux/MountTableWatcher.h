@@ -2,7 +2,7 @@
 #pragma once
 
 #include "MountWatcher.h"
-#include "Platform.h"
+#include "Volume.h"
 
 #include <functional>
 
@@ -16,7 +16,7 @@ namespace velmora::linux_impl {
 // so that the many mounts of system plumbing go unnoticed.
 class MountTableWatcher : public MountWatcher {
   public:
-    MountTableWatcher(const QString& mountInfoPath, std::function<QList<DriveInfo>()> listDrives,
+    MountTableWatcher(const QString& mountInfoPath, std::function<QList<Volume>()> listDrives,
                       QObject* parent = nullptr);
     ~MountTableWatcher() override;
 
@@ -25,8 +25,8 @@ class MountTableWatcher : public MountWatcher {
     void Check();
 
   private:
-    std::function<QList<DriveInfo>()> listDrives_;
-    QList<DriveInfo> seen_;
+    std::function<QList<Volume>()> listDrives_;
+    QList<Volume> seen_;
     int fd_ = -1;
     QSocketNotifier* notifier_ = nullptr;
 };

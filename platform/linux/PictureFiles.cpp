@@ -86,7 +86,7 @@ QSize FitIntoBox(const QSize& natural, const QSize& box) {
     return ToQt(codec::FitIntoBox(ToCodec(natural), ToCodec(box)));
 }
 
-PictureInfo ReadPictureHeader(const QString& path) {
+PictureFile ReadPictureHeader(const QString& path) {
     PictureSource source(path);
     const codec::PictureHeader header = Translated([&] { return codec::ReadHeader(source); });
     const PictureKind kind =
@@ -94,7 +94,7 @@ PictureInfo ReadPictureHeader(const QString& path) {
     return {path, kind, ToQt(header.size)};
 }
 
-void WriteBitmapFile(const PictureInfo& picture, const QString& bmpPath) {
+void WriteBitmapFile(const PictureFile& picture, const QString& bmpPath) {
     // The file may have changed since its header was read: what it holds now is written.
     PictureSource source(picture.path);
     Translated([&] {
@@ -103,7 +103,7 @@ void WriteBitmapFile(const PictureInfo& picture, const QString& bmpPath) {
     });
 }
 
-QImage DecodeForBox(const PictureInfo& picture, const QSize& box) {
+QImage DecodeForBox(const PictureFile& picture, const QSize& box) {
     PictureSource source(picture.path);
     codec::Size natural;
     QImage image =
@@ -116,7 +116,7 @@ QImage DecodeForBox(const PictureInfo& picture, const QSize& box) {
     return image;
 }
 
-QImage DecodeToFill(const PictureInfo& picture, const QSize& area) {
+QImage DecodeToFill(const PictureFile& picture, const QSize& area) {
     PictureSource source(picture.path);
     QImage image =
         ToImage(Translated([&] { return codec::DecodeFillPart(source, ToCodec(area)); }));

@@ -2,7 +2,7 @@
 #include "PosixFile.h"
 
 #include "Errno.h"
-#include "Platform.h"
+#include "SystemServices.h"
 
 #include <QFile>
 
@@ -74,12 +74,12 @@ long ReadSome(int fd, char* buffer, std::size_t size) {
     }
 }
 
-QByteArray ReadToEnd(int fd, const QString& path) {
+std::string ReadToEnd(int fd, const QString& path) {
     try {
-        QByteArray data;
+        std::string data;
         struct stat st {};
         if (::fstat(fd, &st) == 0 && st.st_size > 0)
-            data.reserve(static_cast<qsizetype>(st.st_size));
+            data.reserve(static_cast<std::size_t>(st.st_size));
         char buffer[65536];
         for (;;) {
             const long n = ReadSome(fd, buffer, sizeof buffer);
@@ -87,7 +87,7 @@ QByteArray ReadToEnd(int fd, const QString& path) {
                 throw ReadError(ErrorFromErrno(errno, path), std::move(data));
             if (n == 0)
                 return data;
-            data.append(buffer, n);
+            data.append(buffer, static_cast<std::size_t>(n));
         }
     } catch (const std::bad_alloc&) {
         throw PlatformError(Err::OutOfMemory);

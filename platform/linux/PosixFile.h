@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <string>
 
 namespace velmora::linux_impl {
 
@@ -40,7 +41,7 @@ FileDescriptor OpenRegularFileForReading(const QString& path);
 
 // Reads fd up to its end; failures are reported for path, a failing read as ReadError
 // with what came before it.
-QByteArray ReadToEnd(int fd, const QString& path);
+std::string ReadToEnd(int fd, const QString& path);
 
 // Reads at most size bytes, retrying interrupted calls; -1 with errno set on failure.
 long ReadSome(int fd, char* buffer, std::size_t size);

@@ -110,7 +110,7 @@ void FrmVerOnXTest::registrationCentredWithItsFrame() {
     QVERIFY(QTest::qWaitForWindowExposed(&changer));
     QTRY_VERIFY_WITH_TIMEOUT(changer.frameGeometry() != changer.geometry(), 30000);
     // owned by no window, as the changer window opens it
-    frmKabegamiTouroku registration(module, nullptr);
+    frmKabegamiTouroku registration(module, platform, nullptr);
     registration.setWindowModality(Qt::ApplicationModal);
     registration.show();
     QVERIFY(QTest::qWaitForWindowExposed(&registration));
@@ -131,7 +131,7 @@ void FrmVerOnXTest::closeBoxEndsARegistrationRun() {
         test::WritePicture(pics + QStringLiteral("p%1.bmp").arg(i), QSize(8, 8), Qt::red);
     mdlKabegami module(platform);
     module.AppPath = module.GetAppPath();
-    frmKabegamiTouroku registration(module, nullptr);
+    frmKabegamiTouroku registration(module, platform, nullptr);
     registration.setWindowModality(Qt::ApplicationModal);
     registration.show();
     QVERIFY(QTest::qWaitForWindowExposed(&registration));

@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "FakePlatform.h"
 #include "PlatformError.h"
+#include "QtEntries.h"
 #include "mdlKabegami.h"
 
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <stdexcept>
 
 using namespace velmora;
+using velmora::test::Described;
 using velmora::test::FakePlatform;
 
 class ApplicationTest : public QObject {
@@ -22,8 +24,8 @@ class ApplicationTest : public QObject {
     void escapedExceptionIsReportedAndTheProgramGoesOn_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("text");
-        QTest::newRow("platform error") << 0 << QStringLiteral("70:") + ErrorDescription(70);
-        QTest::newRow("out of memory") << 1 << QStringLiteral("7:") + ErrorDescription(7);
+        QTest::newRow("platform error") << 0 << QStringLiteral("70:") + Described(70);
+        QTest::newRow("out of memory") << 1 << QStringLiteral("7:") + Described(7);
         QTest::newRow("unknown") << 2
                                  << QStringLiteral("予期しないエラーが発生したため、"
                                                    "操作を中止しました。");

@@ -141,9 +141,9 @@ class TextFitTest : public QObject {
         test::FakePlatform platform(dir.path());
         mdlKabegami module(platform);
         module.AppPath = module.GetAppPath();
-        frmChangeKabegami changer(module);
+        frmChangeKabegami changer(module, platform);
         changer.show();
-        frmKabegamiTouroku registration(module, &changer);
+        frmKabegamiTouroku registration(module, platform, &changer);
         registration.show();
         FrmVer about(platform, &registration);
         about.show();

@@ -5,6 +5,7 @@
 #include "LinuxPlatform.h"
 #include "PictureFiles.h"
 #include "PlatformError.h"
+#include "QtEntries.h"
 #include "mdlKabegami.h"
 
 #include <QAccessible>
@@ -19,6 +20,7 @@
 #include <QTimer>
 
 using namespace velmora;
+using velmora::test::Described;
 using velmora::test::FakePlatform;
 using velmora::test::WritePicture;
 
@@ -28,12 +30,15 @@ namespace {
 class RealPicturesPlatform : public FakePlatform {
   public:
     using FakePlatform::FakePlatform;
-    PictureInfo LoadPicture(const QString& path) override {
+    PictureInfo LoadPicture(const std::string& path) override {
         FakePlatform::LoadPicture(path); // keeps the fault hook
-        return linux_impl::ReadPictureHeader(path);
+        const linux_impl::PictureFile file = linux_impl::ReadPictureHeader(FromUtf8(path));
+        return {path, file.kind, file.size.width(), file.size.height()};
     }
-    void SavePicture(const PictureInfo& picture, const QString& bmpPath) override {
-        linux_impl::WriteBitmapFile(picture, bmpPath);
+    void SavePicture(const PictureInfo& picture, const std::string& bmpPath) override {
+        linux_impl::WriteBitmapFile(
+            {FromUtf8(picture.Path), picture.Kind, QSize(picture.Width, picture.Height)},
+            FromUtf8(bmpPath));
     }
 };
 
@@ -42,12 +47,12 @@ class StartFailingPlatform : public FakePlatform {
   public:
     using FakePlatform::FakePlatform;
     bool folderUnnamed = false;
-    QString AppFolder() override {
+    std::string AppFolder() override {
         if (folderUnnamed)
             throw PlatformError(Err::BadFileName, QStringLiteral("フォルダ名「caf\\xE9」"));
         return FakePlatform::AppFolder();
     }
-    bool PrevInstance(const QString&) override { throw PlatformError(Err::PermissionDenied); }
+    bool PrevInstance(const std::string&) override { throw PlatformError(Err::PermissionDenied); }
 };
 
 void WriteBytes(const QString& path, const QByteArray& bytes) {
@@ -105,7 +110,7 @@ class frmChangeKabegamiTest : public QObject {
         QVERIFY(QDir().mkpath(App()));
         platform_ = std::make_unique<RealPicturesPlatform>(QDir::cleanPath(App()));
         module_ = std::make_unique<mdlKabegami>(*platform_);
-        form_ = std::make_unique<frmChangeKabegami>(*module_);
+        form_ = std::make_unique<frmChangeKabegami>(*module_, *platform_);
     }
 
     void cleanup() { form_.reset(); }
@@ -143,10 +148,10 @@ class frmChangeKabegamiTest : public QObject {
         StartProgram();
         QVERIFY(QFileInfo(App() + "Pic").isDir());
         QVERIFY(platform_->msgBoxes.isEmpty());
-        QCOMPARE(module_->AppPath, App());
-        QCOMPARE(module_->LastFolder, App());
-        QCOMPARE(module_->LastDrive, QStringLiteral("/ [root]"));
-        QCOMPARE(module_->FileCopySetting, QStringLiteral("1"));
+        QCOMPARE(FromUtf8(module_->AppPath), App());
+        QCOMPARE(FromUtf8(module_->LastFolder), App());
+        QCOMPARE(FromUtf8(module_->LastDrive), QStringLiteral("/ [root]"));
+        QCOMPARE(FromUtf8(module_->FileCopySetting), QStringLiteral("1"));
         QCOMPARE(form_->frameGeometry().bottomLeft() + QPoint(0, 1), QPoint(0, 740));
         QCOMPARE(form_->CurrentIndex, -1);
     }
@@ -155,7 +160,7 @@ class frmChangeKabegamiTest : public QObject {
         platform_->prevInstance = true;
         QVERIFY(!form_->Form_Load());
         QVERIFY(!QFileInfo::exists(App() + "Pic"));
-        QVERIFY(module_->AppPath.isEmpty());
+        QVERIFY(module_->AppPath.empty());
     }
 
     void picFolderFailureIsReportedAndStartUpGoesOn() {
@@ -171,7 +176,7 @@ class frmChangeKabegamiTest : public QObject {
         QCOMPARE(platform_->msgBoxes.size(), 1);
         QVERIFY(platform_->msgBoxes[0].text.startsWith("70:"));
         QCOMPARE(platform_->msgBoxes[0].title, QStringLiteral("エラー"));
-        QCOMPARE(module_->FileCopySetting, QStringLiteral("1"));
+        QCOMPARE(FromUtf8(module_->FileCopySetting), QStringLiteral("1"));
     }
 
     void stepsForwardAndBackwardWithWrapAround() {
@@ -185,7 +190,7 @@ class frmChangeKabegamiTest : public QObject {
         QCOMPARE(platform_->wallpapers.size(), 1);
         QCOMPARE(platform_->wallpapers[0].path, bitmap);
         QCOMPARE(platform_->wallpapers[0].flags, 0);
-        QCOMPARE(form_->CurrentKabegamiFile, bitmap);
+        QCOMPARE(FromUtf8(form_->CurrentKabegamiFile), bitmap);
         QVERIFY(form_->KabegamiChanged);
 
         QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
@@ -219,7 +224,7 @@ class frmChangeKabegamiTest : public QObject {
         QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton, Qt::ControlModifier);
         QCOMPARE(form_->CurrentIndex, 0);
         QCOMPARE(platform_->wallpapers.back().path, QString());
-        QCOMPARE(form_->CurrentKabegamiFile, QString());
+        QCOMPARE(FromUtf8(form_->CurrentKabegamiFile), QString());
         QVERIFY(!form_->CtrlDown); // cleared by the release
 
         // Ctrl with Shift is an ordinary step, and goes on from before the removal.
@@ -318,7 +323,7 @@ class frmChangeKabegamiTest : public QObject {
                 box->close();
             });
         });
-        QCOMPARE(platform.MsgBox(QStringLiteral("text"), style, QStringLiteral("title")), answer);
+        QCOMPARE(platform.MsgBox("text", style, "title"), answer);
         QVERIFY(!unanswered);
         if (style & MsgBoxStyle::YesNo) {
             QVERIFY(captions.contains(QStringLiteral("はい(&Y)")));
@@ -350,7 +355,7 @@ class frmChangeKabegamiTest : public QObject {
 
         // Not a picture: reported, nothing changes.
         WriteBytes(Pictures() + "fake.bmp", "this is not a picture");
-        module_->KabegamiList[2].KabegamiPath = Pictures() + "fake.bmp";
+        module_->KabegamiList[2].KabegamiPath = ToUtf8(Pictures() + "fake.bmp");
         QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
         QCOMPARE(platform_->msgBoxes.size(), 1);
         QVERIFY2(platform_->msgBoxes[0].text.startsWith("481:"),
@@ -404,7 +409,7 @@ class frmChangeKabegamiTest : public QObject {
             StartFailingPlatform platform(app);
             platform.folderUnnamed = folderUnnamed;
             mdlKabegami module(platform);
-            frmChangeKabegami form(module);
+            frmChangeKabegami form(module, platform);
             QVERIFY(!form.Form_Load());
             QVERIFY(form.StartFailed());
             QCOMPARE(platform.msgBoxes.size(), 1);
@@ -415,7 +420,7 @@ class frmChangeKabegamiTest : public QObject {
                 QCOMPARE(text, QStringLiteral("52:フォルダ名「caf\\xE9」"));
             else
                 QVERIFY2(text.contains(app.chopped(1)) &&
-                             text.endsWith(QStringLiteral("70:") + ErrorDescription(70)),
+                             text.endsWith(QStringLiteral("70:") + Described(70)),
                          qPrintable(text));
             QVERIFY(!QFileInfo::exists(app + "Pic"));
             QVERIFY(platform.wallpapers.isEmpty());

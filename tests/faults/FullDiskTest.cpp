@@ -11,6 +11,7 @@
 #include "FileListBox.h"
 #include "HeadlessPlatform.h"
 #include "PlatformError.h"
+#include "QtEntries.h"
 #include "VbCheckBox.h"
 #include "VbListBox.h"
 #include "frmChangeKabegami.h"
@@ -113,7 +114,7 @@ QImage Picture(QRgb colour) {
 
 // The running program: the changer window and its registration window, opened on folder app.
 struct Program {
-    explicit Program(const QString& app) : platform(app), module(platform), form(module) {
+    explicit Program(const QString& app) : platform(app), module(platform), form(module, platform) {
         platform.driveType = DriveType::Removable;
     }
     bool Start() {
@@ -121,7 +122,7 @@ struct Program {
             return false;
         form.show();
         form.Form_Activate();
-        window = std::make_unique<frmKabegamiTouroku>(module, &form);
+        window = std::make_unique<frmKabegamiTouroku>(module, platform, &form);
         window->show();
         return QTest::qWaitForWindowExposed(window.get());
     }
@@ -236,7 +237,7 @@ class FullDiskTest : public QObject {
         QCOMPARE(Bytes(app_ + "/Pic/e.bmp"), Bytes(sources_ + "e.bmp"));
         QStringList names;
         for (const KabegamiEntry& entry : program.module.KabegamiList)
-            names << entry.FileName;
+            names << FromUtf8(entry.FileName);
         QCOMPARE(names, (QStringList{"a.bmp", "c.bmp", "e.bmp"}));
     }
 
@@ -285,7 +286,7 @@ class FullDiskTest : public QObject {
         Program program(app_);
         QVERIFY(program.Start());
         QCOMPARE(program.Errors(),
-                 QStringList{QStringLiteral("76:") + ErrorDescription(Err::PathNotFound)});
+                 QStringList{QStringLiteral("76:") + Described(Err::PathNotFound)});
         program.platform.boxes.clear();
         QVERIFY(program.Register(sources_, "a.bmp", false));
         program.StepNext();

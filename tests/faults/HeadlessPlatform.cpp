@@ -1,25 +1,27 @@
 // SPDX-License-Identifier: MIT
 #include "HeadlessPlatform.h"
 
+#include "QtText.h"
+
 namespace velmora::test {
 
 HeadlessPlatform::HeadlessPlatform(QString appFolder) : appFolder_(std::move(appFolder)) {}
 
-QString HeadlessPlatform::AppFolder() {
-    return appFolder_;
+std::string HeadlessPlatform::AppFolder() {
+    return ToUtf8(appFolder_);
 }
 
-int HeadlessPlatform::MsgBox(const QString& text, int style, const QString& title) {
-    boxes.append({text, style, title});
+int HeadlessPlatform::MsgBox(const std::string& text, int style, const std::string& title) {
+    boxes.append({FromUtf8(text), style, FromUtf8(title)});
     return style == kRemovalQuestionStyle ? MsgBoxResult::Yes : MsgBoxResult::Ok;
 }
 
-int HeadlessPlatform::GetDriveType(const QString& root) {
+int HeadlessPlatform::GetDriveType(const std::string& root) {
     return driveType ? *driveType : LinuxPlatform::GetDriveType(root);
 }
 
-void HeadlessPlatform::SetDeskWallpaper(const QString& bmpPath, int flags) {
-    wallpapers.append({bmpPath, flags});
+void HeadlessPlatform::SetDeskWallpaper(const std::string& bmpPath, int flags) {
+    wallpapers.append({FromUtf8(bmpPath), flags});
 }
 
 int HeadlessPlatform::ErrorNumberOf(const Box& box) {

@@ -32,11 +32,11 @@ class HeadlessPlatform : public LinuxPlatform {
     // Answered for every volume when set, so that registering copies into Pic/.
     std::optional<int> driveType;
 
-    QString AppFolder() override;
+    std::string AppFolder() override;
     // Yes to the removal question, OK to everything else.
-    int MsgBox(const QString& text, int style, const QString& title) override;
-    int GetDriveType(const QString& root) override;
-    void SetDeskWallpaper(const QString& bmpPath, int flags) override;
+    int MsgBox(const std::string& text, int style, const std::string& title) override;
+    int GetDriveType(const std::string& root) override;
+    void SetDeskWallpaper(const std::string& bmpPath, int flags) override;
 
     // The number of an error report ("61:..."), or 0 when the box is no error report.
     static int ErrorNumberOf(const Box& box);

@@ -152,7 +152,7 @@ class HostileListTest : public QObject {
         HeadlessPlatform platform(app_);
         mdlKabegami module(platform);
         module.AppPath = module.GetAppPath();
-        frmKabegamiTouroku window(module);
+        frmKabegamiTouroku window(module, platform);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.lstTourokuFileList()->count(), HostileEntries().size() + 1);
@@ -166,7 +166,7 @@ class HostileListTest : public QObject {
         HeadlessPlatform platform(app_);
         mdlKabegami module(platform);
         module.AppPath = module.GetAppPath();
-        frmKabegamiTouroku window(module);
+        frmKabegamiTouroku window(module, platform);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         VbListBox* list = window.lstTourokuFileList();

@@ -13,6 +13,7 @@
 #include "DirListBox.h"
 #include "FileListBox.h"
 #include "HeadlessPlatform.h"
+#include "QtText.h"
 #include "VbCheckBox.h"
 #include "VbListBox.h"
 #include "frmChangeKabegami.h"
@@ -59,9 +60,9 @@ class LoggingPlatform : public HeadlessPlatform {
             Die("cannot open the log");
     }
 
-    void WriteFileAtomically(const QString& path, const QByteArray& data) override {
-        if (path == listFile_)
-            Log(data);
+    void WriteFileAtomically(const std::string& path, std::string_view data) override {
+        if (FromUtf8(path) == listFile_)
+            Log(QByteArray(data.data(), qsizetype(data.size())));
         LinuxPlatform::WriteFileAtomically(path, data);
     }
 
@@ -93,7 +94,7 @@ bool Register(frmKabegamiTouroku& window, const mdlKabegami& module, const QStri
               QRandomGenerator& random) {
     QSet<QString> registered;
     for (const KabegamiEntry& entry : module.KabegamiList)
-        registered.insert(entry.FileName);
+        registered.insert(FromUtf8(entry.FileName));
     window.Dir1()->SetPath(sources[random.bounded(int(sources.size()))]);
     FileListBox* files = window.File1();
     QList<int> rows;
@@ -137,11 +138,11 @@ int main(int argc, char* argv[]) {
     platform.driveType = DriveType::Removable;
 
     mdlKabegami module(platform);
-    frmChangeKabegami form(module);
+    frmChangeKabegami form(module, platform);
     if (!form.Form_Load())
         Die("another instance runs");
     form.Form_Activate();
-    frmKabegamiTouroku window(module);
+    frmKabegamiTouroku window(module, platform);
     window.show();
     std::fputs("ready\n", stdout);
     std::fflush(stdout);

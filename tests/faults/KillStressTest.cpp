@@ -5,6 +5,7 @@
 // way, read without error, and name only complete copies in Pic/; the next start must
 // remove every temporary file the killed run left. VELMORA_STRESS_SEED repeats a run.
 #include "ListFileFormat.h"
+#include "QtEntries.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -20,6 +21,7 @@
 #include <csignal>
 
 using namespace velmora;
+using velmora::test::ParseBytes;
 
 namespace {
 
@@ -92,22 +94,23 @@ class KillStressTest : public QObject {
                    QString::fromUtf8(bytes);
         if (!exists)
             return {};
-        const ListFileContent content = ParseListFile(bytes);
+        const ListFileContent content = ParseBytes(bytes);
         if (content.ErrorNumber != 0)
             return QStringLiteral("the list file reads with error %1").arg(content.ErrorNumber);
         for (const KabegamiEntry& entry : content.Entries) {
-            const auto source = sourceBytes_.constFind(entry.Folder + entry.FileName);
+            const QString folder = FromUtf8(entry.Folder);
+            const QString name = FromUtf8(entry.FileName);
+            const QString path = FromUtf8(entry.KabegamiPath);
+            const auto source = sourceBytes_.constFind(folder + name);
             if (source == sourceBytes_.constEnd())
-                return QStringLiteral("an entry names no source picture: ") + entry.Folder +
-                       entry.FileName;
-            if (entry.CopiedToPic != u'1')
+                return QStringLiteral("an entry names no source picture: ") + folder + name;
+            if (entry.CopiedToPic != "1")
                 continue;
             // A copy is written before its entry and deleted after its removal is on disk.
-            if (entry.KabegamiPath != app_ + QStringLiteral("/Pic/") + entry.FileName)
-                return QStringLiteral("a copy outside Pic/: ") + entry.KabegamiPath;
-            if (Bytes(entry.KabegamiPath) != *source)
-                return QStringLiteral("a listed copy is missing or incomplete: ") +
-                       entry.KabegamiPath;
+            if (path != app_ + QStringLiteral("/Pic/") + name)
+                return QStringLiteral("a copy outside Pic/: ") + path;
+            if (Bytes(path) != *source)
+                return QStringLiteral("a listed copy is missing or incomplete: ") + path;
         }
         return {};
     }
@@ -201,8 +204,8 @@ class KillStressTest : public QObject {
         // replaces it.
         QSet<QString> named;
         for (const KabegamiEntry& entry :
-             ParseListFile(Bytes(app_ + QStringLiteral("/Kabegamilist.def"))).Entries)
-            named.insert(entry.KabegamiPath);
+             ParseBytes(Bytes(app_ + QStringLiteral("/Kabegamilist.def"))).Entries)
+            named.insert(FromUtf8(entry.KabegamiPath));
         int unnamed = 0;
         for (const QString& name : QDir(app_ + QStringLiteral("/Pic")).entryList(QDir::Files))
             unnamed += named.contains(app_ + QStringLiteral("/Pic/") + name) ? 0 : 1;

@@ -51,8 +51,7 @@ int LoadWithFailingRead(HeadlessPlatform& platform, mdlKabegami& module) {
     std::printf("entries %lld\n", static_cast<long long>(module.KabegamiList.size()));
     if (platform.boxes.size() != 1)
         return platform.boxes.isEmpty() ? kSilentFailure : kManyBoxes;
-    module.KabegamiList.append({QStringLiteral("/home/me/"), QStringLiteral("new.bmp"),
-                                QStringLiteral("/home/me/new.bmp"), QStringLiteral("0")});
+    module.KabegamiList.push_back({"/home/me/", "new.bmp", "/home/me/new.bmp", "0"});
     if (!module.WriteKabegamiList())
         return kManyBoxes;
     return HeadlessPlatform::ErrorNumberOf(platform.boxes.front());
@@ -68,13 +67,11 @@ int main(int argc, char* argv[]) {
     module.AppPath = module.GetAppPath();
     if (load)
         return LoadWithFailingRead(platform, module);
-    module.LastDrive = QStringLiteral("/ [root]");
-    module.LastFolder = QStringLiteral("/media/usb/photos");
-    module.FileCopySetting = QStringLiteral("1");
-    module.KabegamiList = {{QStringLiteral("/media/usb/photos/"), QStringLiteral("sea.jpg"),
-                            module.AppPath + QStringLiteral("Pic/sea.jpg"), QStringLiteral("1")},
-                           {QStringLiteral("/home/me/"), QStringLiteral("hill.bmp"),
-                            QStringLiteral("/home/me/hill.bmp"), QStringLiteral("0")}};
+    module.LastDrive = "/ [root]";
+    module.LastFolder = "/media/usb/photos";
+    module.FileCopySetting = "1";
+    module.KabegamiList = {{"/media/usb/photos/", "sea.jpg", module.AppPath + "Pic/sea.jpg", "1"},
+                           {"/home/me/", "hill.bmp", "/home/me/hill.bmp", "0"}};
     const bool saved = module.WriteKabegamiList();
     if (platform.boxes.isEmpty())
         return saved ? 0 : kSilentFailure;

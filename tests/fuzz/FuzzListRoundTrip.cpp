@@ -6,7 +6,6 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    velmora::fuzz::CheckListRoundTrip(
-        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)));
+    velmora::fuzz::CheckListRoundTrip(std::string_view(reinterpret_cast<const char*>(data), size));
     return 0;
 }

@@ -16,7 +16,7 @@ namespace {
 void RequireRefusal(const PlatformError& e) {
     Require(e.Number == Err::InvalidPicture || e.Number == Err::OutOfMemory,
             "a picture is refused only with 481 or 7");
-    Require(!e.Description.isEmpty(), "the refusal has a message");
+    Require(!e.Description.empty(), "the refusal has a message");
 }
 
 QStringList FilesIn(const QString& folder) {
@@ -29,7 +29,7 @@ void CheckPicture(const QString& picturePath, const QString& scratch) {
     using namespace linux_impl;
     using codec::kMaxPicturePixels;
     using codec::kMaxPictureSide;
-    PictureInfo info;
+    PictureFile info;
     try {
         info = ReadPictureHeader(picturePath);
     } catch (const PlatformError& e) {
@@ -61,7 +61,7 @@ void CheckPicture(const QString& picturePath, const QString& scratch) {
     if (written) {
         const int64_t stride = (width * 3 + 3) / 4 * 4;
         Require(QFile(out).size() == 54 + stride * height, "the bitmap has its full size");
-        PictureInfo back;
+        PictureFile back;
         try {
             back = ReadPictureHeader(out);
         } catch (const PlatformError&) {

@@ -6,6 +6,7 @@
 // and a limit on the address space, which turns any large allocation into a failure.
 #include "LinuxPlatform.h"
 #include "PlatformError.h"
+#include "QtText.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,10 +42,15 @@ int Refusal(const std::function<void()>& call, QString* message = nullptr) {
         call();
     } catch (const PlatformError& e) {
         if (message)
-            *message = e.Description;
+            *message = QString::fromStdString(e.Description);
         return e.Description == ErrorDescription(e.Number) ? e.Number : -1;
     }
     return 0;
+}
+
+// The picture's natural size as a QSize, the type the test data uses.
+QSize SizeOf(const PictureInfo& picture) {
+    return QSize(picture.Width, picture.Height);
 }
 
 // The largest address space the process has held, from the kernel's own account.
@@ -114,10 +120,10 @@ class HostilePicturesTest : public QObject {
         QFETCH(int, error);
         QVERIFY(QFile::exists(file));
         const QString bmp = out_.filePath(QStringLiteral("wallpaper.BMP"));
-        const PictureInfo stale{file, PictureKind::Bmp, QSize(640, 480)};
+        const PictureInfo stale{ToUtf8(file), PictureKind::Bmp, 640, 480};
         QString message;
-        QCOMPARE(Refusal([&] { platform_.LoadPicture(file); }, &message), error);
-        QCOMPARE(Refusal([&] { platform_.SavePicture(stale, bmp); }), error);
+        QCOMPARE(Refusal([&] { platform_.LoadPicture(ToUtf8(file)); }, &message), error);
+        QCOMPARE(Refusal([&] { platform_.SavePicture(stale, ToUtf8(bmp)); }), error);
         QCOMPARE(Refusal([&] { platform_.LoadPreview(stale, QSize(145, 145)); }), error);
         QVERIFY(
             QDir(out_.path())
@@ -148,13 +154,13 @@ class HostilePicturesTest : public QObject {
     void damagedButReadableStayBounded() {
         QFETCH(QString, file);
         QFETCH(QSize, size);
-        const PictureInfo info = platform_.LoadPicture(file);
-        QCOMPARE(info.size, size);
+        const PictureInfo info = platform_.LoadPicture(ToUtf8(file));
+        QCOMPARE(SizeOf(info), size);
         const QString bmp = out_.filePath(QStringLiteral("wallpaper.BMP"));
-        platform_.SavePicture(info, bmp);
+        platform_.SavePicture(info, ToUtf8(bmp));
         const int64_t stride = (int64_t(size.width()) * 3 + 3) / 4 * 4;
         QCOMPARE(QFile(bmp).size(), 54 + stride * size.height());
-        QCOMPARE(platform_.LoadPicture(bmp).size, size);
+        QCOMPARE(SizeOf(platform_.LoadPicture(ToUtf8(bmp))), size);
         const QImage preview = platform_.LoadPreview(info, QSize(145, 145));
         QVERIFY(!preview.isNull());
         QVERIFY(preview.width() == 145 || preview.height() == 145);

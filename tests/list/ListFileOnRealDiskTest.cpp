@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The list file written through the real Linux services onto a full and a read-only disk.
 #include "LinuxPlatform.h"
+#include "QtText.h"
 #include "mdlKabegami.h"
 
 #include <QDir>
@@ -19,8 +20,8 @@ namespace {
 class RecordingPlatform : public LinuxPlatform {
   public:
     QStringList shown;
-    int MsgBox(const QString& text, int, const QString&) override {
-        shown << text;
+    int MsgBox(const std::string& text, int, const std::string&) override {
+        shown << FromUtf8(text);
         return MsgBoxResult::Ok;
     }
 };
@@ -53,8 +54,8 @@ class ListFileOnRealDiskTest : public QObject {
         module.KabegamiList.clear();
         for (int i = 0; i < count; ++i) {
             const QString name = QStringLiteral("picture-%1-with-a-long-name.jpg").arg(i);
-            module.KabegamiList.append(
-                {"/home/user/Pictures/", name, "/home/user/Pictures/" + name, "0"});
+            module.KabegamiList.push_back(
+                {"/home/user/Pictures/", ToUtf8(name), ToUtf8("/home/user/Pictures/" + name), "0"});
         }
     }
 
@@ -76,13 +77,13 @@ class ListFileOnRealDiskTest : public QObject {
     void fullDiskKeepsTheOldListFile() {
         RecordingPlatform platform;
         mdlKabegami module(platform);
-        module.AppPath = mountPoint_ + "/";
+        module.AppPath = ToUtf8(mountPoint_ + "/");
         module.LastDrive = "/ [root]";
         module.LastFolder = module.AppPath;
         module.FileCopySetting = "1";
         FillList(module, 3);
         QVERIFY(module.WriteKabegamiList());
-        const QByteArray old = ReadBytes(module.ListFilePath());
+        const QByteArray old = ReadBytes(FromUtf8(module.ListFilePath()));
         QCOMPARE(old.count("\r\n"), 4);
 
         // Fill what is left of the disk.
@@ -97,7 +98,7 @@ class ListFileOnRealDiskTest : public QObject {
         QVERIFY(!module.WriteKabegamiList());
         QCOMPARE(platform.shown.size(), 1);
         QVERIFY2(platform.shown[0].startsWith("61:"), qPrintable(platform.shown[0]));
-        QCOMPARE(ReadBytes(module.ListFilePath()), old);
+        QCOMPARE(ReadBytes(FromUtf8(module.ListFilePath())), old);
         QCOMPARE(Leftovers(mountPoint_), QStringList());
         QFile::remove(mountPoint_ + "/filler");
     }
@@ -105,10 +106,10 @@ class ListFileOnRealDiskTest : public QObject {
     void readOnlyDiskKeepsTheOldListFile() {
         RecordingPlatform platform;
         mdlKabegami module(platform);
-        module.AppPath = mountPoint_ + "/";
+        module.AppPath = ToUtf8(mountPoint_ + "/");
         FillList(module, 1);
         QVERIFY(module.WriteKabegamiList());
-        const QByteArray old = ReadBytes(module.ListFilePath());
+        const QByteArray old = ReadBytes(FromUtf8(module.ListFilePath()));
         QVERIFY(Run("mount", {"-o", "remount,ro", mountPoint_}));
         FillList(module, 5);
         const bool written = module.WriteKabegamiList();
@@ -116,7 +117,7 @@ class ListFileOnRealDiskTest : public QObject {
         QVERIFY(!written);
         QCOMPARE(platform.shown.size(), 1);
         QVERIFY2(platform.shown[0].startsWith("75:"), qPrintable(platform.shown[0]));
-        QCOMPARE(ReadBytes(module.ListFilePath()), old);
+        QCOMPARE(ReadBytes(FromUtf8(module.ListFilePath())), old);
     }
 };
 

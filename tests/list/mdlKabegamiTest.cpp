@@ -82,24 +82,24 @@ class mdlKabegamiTest : public QObject {
     }
 
     void appPathEndsInExactlyOneSeparator() {
-        QCOMPARE(module_->GetAppPath(), dir_.path() + "/");
+        QCOMPARE(FromUtf8(module_->GetAppPath()), dir_.path() + "/");
         platform_->appFolder = "/";
-        QCOMPARE(module_->GetAppPath(), QStringLiteral("/"));
+        QCOMPARE(FromUtf8(module_->GetAppPath()), QStringLiteral("/"));
     }
 
     void missingFileIsSilentAndKeepsDefaults() {
-        module_->KabegamiList.append({"/x/", "y", "/x/y", "0"});
+        module_->KabegamiList.push_back({"/x/", "y", "/x/y", "0"});
         module_->LoadKabegamiList();
-        QVERIFY(module_->KabegamiList.isEmpty());
+        QVERIFY(module_->KabegamiList.empty());
         QVERIFY(platform_->msgBoxes.isEmpty());
-        QCOMPARE(module_->LastDrive, QStringLiteral("/ [root]"));
-        QCOMPARE(module_->FileCopySetting, QStringLiteral("1"));
+        QCOMPARE(FromUtf8(module_->LastDrive), QStringLiteral("/ [root]"));
+        QCOMPARE(FromUtf8(module_->FileCopySetting), QStringLiteral("1"));
     }
 
     void zeroByteFileReportsInputPastEnd() {
         WriteBytes(ListFile(), "");
         module_->LoadKabegamiList();
-        QVERIFY(module_->KabegamiList.isEmpty());
+        QVERIFY(module_->KabegamiList.empty());
         QCOMPARE(platform_->msgBoxes.size(), 1);
         QVERIFY(platform_->msgBoxes[0].text.startsWith("62:"));
         QVERIFY(platform_->msgBoxes[0].text.size() > 3);
@@ -114,8 +114,8 @@ class mdlKabegamiTest : public QObject {
         QCOMPARE(platform_->msgBoxes.size(), 1);
         QVERIFY(platform_->msgBoxes[0].text.startsWith("62:"));
         QCOMPARE(module_->KabegamiList.size(), 1);
-        QCOMPARE(module_->LastDrive, QStringLiteral("/m [USB]"));
-        QCOMPARE(module_->FileCopySetting, QStringLiteral("0"));
+        QCOMPARE(FromUtf8(module_->LastDrive), QStringLiteral("/m [USB]"));
+        QCOMPARE(FromUtf8(module_->FileCopySetting), QStringLiteral("0"));
 
         QVERIFY(module_->WriteKabegamiList());
         QCOMPARE(ReadBytes(ListFile()), QByteArray("/m [USB],/m/,0\r\n/p/,a.bmp,/p/a.bmp,0\r\n"));
@@ -148,7 +148,7 @@ class mdlKabegamiTest : public QObject {
         QCOMPARE(ReadBytes(ListFile()).count("\r\n"), 4);
         module_->LoadKabegamiList();
         QCOMPARE(module_->KabegamiList, written);
-        QCOMPARE(module_->LastDrive, QStringLiteral("/media/u/CD [CDROM 1]"));
+        QCOMPARE(FromUtf8(module_->LastDrive), QStringLiteral("/media/u/CD [CDROM 1]"));
         QVERIFY(platform_->msgBoxes.isEmpty());
     }
 
@@ -160,7 +160,7 @@ class mdlKabegamiTest : public QObject {
             if (op == "WriteFileAtomically")
                 throw PlatformError(Err::DiskFull);
         };
-        module_->KabegamiList.append({"/p/", "b.bmp", "/p/b.bmp", "0"});
+        module_->KabegamiList.push_back({"/p/", "b.bmp", "/p/b.bmp", "0"});
         QVERIFY(!module_->WriteKabegamiList());
         QCOMPARE(platform_->msgBoxes.size(), 1);
         QVERIFY(platform_->msgBoxes[0].text.startsWith("61:"));
@@ -170,7 +170,7 @@ class mdlKabegamiTest : public QObject {
     void unstorableNameIsRefusedBeforeAnythingIsTouched() {
         const QByteArray old = "d,f,1\r\n";
         WriteBytes(ListFile(), old);
-        module_->KabegamiList.append({"/p/", "\"odd,name\".bmp", "/p/x", "0"});
+        module_->KabegamiList.push_back({"/p/", "\"odd,name\".bmp", "/p/x", "0"});
         QVERIFY(!module_->WriteKabegamiList());
         QCOMPARE(platform_->msgBoxes.size(), 1);
         QVERIFY(platform_->msgBoxes[0].text.startsWith("52:"));
@@ -187,9 +187,10 @@ class mdlKabegamiTest : public QObject {
         module_->LoadKabegamiList();
         QVERIFY(platform_->msgBoxes.isEmpty());
         QCOMPARE(module_->KabegamiList.size(), 1);
-        QCOMPARE(module_->KabegamiList[0].KabegamiPath, QStringLiteral("C:\\壁紙\\海.bmp"));
+        QCOMPARE(FromUtf8(module_->KabegamiList[0].KabegamiPath),
+                 QStringLiteral("C:\\壁紙\\海.bmp"));
 
-        module_->KabegamiList.append({"/p/", "b.bmp", "/p/b.bmp", "0"});
+        module_->KabegamiList.push_back({"/p/", "b.bmp", "/p/b.bmp", "0"});
         QVERIFY(module_->WriteKabegamiList());
         QCOMPARE(ReadBytes(ListFile() + ".bak"), cp932);
         QCOMPARE(ReadBytes(ListFile()),
@@ -222,7 +223,8 @@ class mdlKabegamiTest : public QObject {
         platform_->beforeOperation = [&](const QString& op, const QString&) {
             if (op == "ReadFile") {
                 platform_->beforeOperation = nullptr;
-                throw ReadError(PlatformError(Err::DeviceIO), list.left(list.size() - 8));
+                throw ReadError(PlatformError(Err::DeviceIO),
+                                list.left(list.size() - 8).toStdString());
             }
         };
         module_->LoadKabegamiList();
@@ -240,7 +242,7 @@ class mdlKabegamiTest : public QObject {
         module_->LoadKabegamiList();
         const QByteArray restored = "d,f,1\r\n/p/,c.bmp,/p/c.bmp,0\r\n"; // same size
         WriteBytes(ListFile(), restored);
-        module_->KabegamiList.append({"/p/", "b.bmp", "/p/b.bmp", "0"});
+        module_->KabegamiList.push_back({"/p/", "b.bmp", "/p/b.bmp", "0"});
         QVERIFY(!module_->WriteKabegamiList());
         QCOMPARE(platform_->msgBoxes.size(), 1);
         QVERIFY(platform_->msgBoxes[0].text.contains(QStringLiteral("変更")));
@@ -248,7 +250,7 @@ class mdlKabegamiTest : public QObject {
 
         // Once reloaded, the change is the list the next write starts from.
         module_->LoadKabegamiList();
-        module_->KabegamiList.append({"/p/", "b.bmp", "/p/b.bmp", "0"});
+        module_->KabegamiList.push_back({"/p/", "b.bmp", "/p/b.bmp", "0"});
         QVERIFY(module_->WriteKabegamiList());
         QVERIFY(ReadBytes(ListFile()).startsWith(restored));
         // Its own write is no change.
@@ -258,7 +260,7 @@ class mdlKabegamiTest : public QObject {
 
     void fileMissingAtLoadMustStillBeMissing() {
         module_->LoadKabegamiList();
-        module_->KabegamiList.append({"/p/", "a.bmp", "/p/a.bmp", "0"});
+        module_->KabegamiList.push_back({"/p/", "a.bmp", "/p/a.bmp", "0"});
         QVERIFY(module_->WriteKabegamiList());
         QFile::remove(ListFile());
         module_->LoadKabegamiList();
@@ -276,8 +278,8 @@ class mdlKabegamiTest : public QObject {
         QVERIFY(module_->WriteKabegamiList());
         QVERIFY(platform_->msgBoxes.isEmpty());
         module_->LoadKabegamiList();
-        QCOMPARE(module_->LastFolder, QStringLiteral("/home/u/"));
-        QCOMPARE(module_->LastDrive, QString());
+        QCOMPARE(FromUtf8(module_->LastFolder), QStringLiteral("/home/u/"));
+        QCOMPARE(FromUtf8(module_->LastDrive), QString());
         QCOMPARE(module_->KabegamiList.size(), 1);
     }
 

@@ -5,6 +5,7 @@
 #include "FileListBox.h"
 #include "Machine.h"
 #include "MountWatcher.h"
+#include "QtEntries.h"
 #include "VbCheckBox.h"
 #include "VbListBox.h"
 
@@ -75,21 +76,21 @@ class BrowsingTest : public QObject {
         // A single click marks a folder without opening it.
         ClickRow(dir, 4);
         QCOMPARE(dir->Path(), c + "pics/wall");
-        QCOMPARE(machine.module.LastFolder, c + "pics/wall");
+        QCOMPARE(FromUtf8(machine.module.LastFolder), c + "pics/wall");
 
         // A double-click opens it; the file list and LastFolder follow.
         DoubleClickRow(dir, 4);
         QCOMPARE(dir->Path(), c + "pics/wall/old");
         QCOMPARE(Rows(dir), (QStringList{NoSlash(c), "pics", "wall", "old"}));
         QCOMPARE(window->File1()->count(), 0);
-        QCOMPARE(machine.module.LastFolder, c + "pics/wall/old");
+        QCOMPARE(FromUtf8(machine.module.LastFolder), c + "pics/wall/old");
 
         // Enter opens the marked folder: up the chain to "pics".
         ClickRow(dir, 1);
         QTest::keyClick(dir, Qt::Key_Return);
         QCOMPARE(dir->Path(), c + "pics");
         QCOMPARE(Rows(dir), (QStringList{NoSlash(c), "pics", "wall"}));
-        QCOMPARE(machine.module.LastFolder, c + "pics");
+        QCOMPARE(FromUtf8(machine.module.LastFolder), c + "pics");
         QVERIFY(window->isVisible());
         QVERIFY(machine.platform.msgBoxes.isEmpty());
     }
@@ -111,7 +112,7 @@ class BrowsingTest : public QObject {
         QCOMPARE(window->Dir1()->Path(), NoSlash(c));
         QCOMPARE(machine.platform.msgBoxes.size(), 1);
         QCOMPARE(machine.platform.msgBoxes[0].text,
-                 QStringLiteral("70:") + ErrorDescription(Err::PermissionDenied));
+                 QStringLiteral("70:") + Described(Err::PermissionDenied));
         QCOMPARE(machine.platform.msgBoxes[0].title, QStringLiteral("エラー"));
     }
 
@@ -127,8 +128,8 @@ class BrowsingTest : public QObject {
         drive->setCurrentIndex(drive->findText("cdrom [CDROM]"));
         QCOMPARE(window->Dir1()->Path(), NoSlash(cd));
         QCOMPARE(Rows(window->File1()), QStringList{"disc.jpg"});
-        QCOMPARE(machine.module.LastDrive, QStringLiteral("cdrom [CDROM]"));
-        QCOMPARE(machine.module.LastFolder, NoSlash(cd));
+        QCOMPARE(FromUtf8(machine.module.LastDrive), QStringLiteral("cdrom [CDROM]"));
+        QCOMPARE(FromUtf8(machine.module.LastFolder), NoSlash(cd));
     }
 
     void aDriveWithoutMediumKeepsTheListsButTakesTheName() {
@@ -142,8 +143,8 @@ class BrowsingTest : public QObject {
         QCOMPARE(drive->Drive(), QStringLiteral("usb [USB]"));
         QCOMPARE(window->Dir1()->Path(), NoSlash(machine.App()));
         QCOMPARE(Rows(window->File1()), QStringList{"here.bmp"});
-        QCOMPARE(machine.module.LastDrive, QStringLiteral("usb [USB]"));
-        QCOMPARE(machine.module.LastFolder, machine.App());
+        QCOMPARE(FromUtf8(machine.module.LastDrive), QStringLiteral("usb [USB]"));
+        QCOMPARE(FromUtf8(machine.module.LastFolder), machine.App());
         QVERIFY(machine.platform.msgBoxes.isEmpty());
     }
 
@@ -168,8 +169,8 @@ class BrowsingTest : public QObject {
         };
 
         const QString stick = machine.MakeFolder(machine.tmp.path() + "/drives/stick");
-        machine.platform.drives.append({"stick [STICK]", stick});
-        machine.platform.drives.removeAt(2); // the network share
+        machine.platform.drives.push_back({"stick [STICK]", ToUtf8(stick)});
+        machine.platform.drives.erase(machine.platform.drives.begin() + 2); // the network share
         Q_EMIT watcher->Changed();
         QCOMPARE(drives(), (QStringList{"c [SYSTEM]", "cdrom [CDROM]", "ram [RAM]", "usb [USB]",
                                         "stick [STICK]"}));
@@ -178,14 +179,14 @@ class BrowsingTest : public QObject {
         QCOMPARE(Rows(window->File1()), QStringList{"u.bmp"});
 
         // the shown drive is gone: the lists go where the selector falls back to
-        machine.platform.drives.removeAt(3);
+        machine.platform.drives.erase(machine.platform.drives.begin() + 3);
         Q_EMIT watcher->Changed();
         QCOMPARE(drives(),
                  (QStringList{"c [SYSTEM]", "cdrom [CDROM]", "ram [RAM]", "stick [STICK]"}));
         QCOMPARE(drive->Drive(), QStringLiteral("c [SYSTEM]"));
         QCOMPARE(window->Dir1()->Path(), NoSlash(machine.Drive("c")));
-        QCOMPARE(machine.module.LastDrive, QStringLiteral("c [SYSTEM]"));
-        QCOMPARE(machine.module.LastFolder, NoSlash(machine.Drive("c")));
+        QCOMPARE(FromUtf8(machine.module.LastDrive), QStringLiteral("c [SYSTEM]"));
+        QCOMPARE(FromUtf8(machine.module.LastFolder), NoSlash(machine.Drive("c")));
     }
 
     void restoresFolderDriveAndCopyOption() {
@@ -200,7 +201,7 @@ class BrowsingTest : public QObject {
             QCOMPARE(window->Dir1()->Path(), NoSlash(pics));
             QCOMPARE(Rows(window->File1()), QStringList{"p.jpg"});
             QCOMPARE(window->chkFileCopy()->Value(), 0);
-            QCOMPARE(machine.module.FileCopySetting, QStringLiteral("0"));
+            QCOMPARE(FromUtf8(machine.module.FileCopySetting), QStringLiteral("0"));
         }
         // Another drive: it has the last word, the lists end at its root.
         {
@@ -213,7 +214,7 @@ class BrowsingTest : public QObject {
             QCOMPARE(window->Drive1()->Drive(), QStringLiteral("net [NET]"));
             QCOMPARE(window->Dir1()->Path(), NoSlash(machine.Drive("net")));
             QCOMPARE(Rows(window->File1()), QStringList{"n.bmp"});
-            QCOMPARE(machine.module.LastFolder, NoSlash(machine.Drive("net")));
+            QCOMPARE(FromUtf8(machine.module.LastFolder), NoSlash(machine.Drive("net")));
             QCOMPARE(window->chkFileCopy()->Value(), 1);
         }
         // A folder that is gone and a drive that is not mounted: both steps are passed over.
@@ -224,7 +225,7 @@ class BrowsingTest : public QObject {
             QVERIFY(window);
             QCOMPARE(window->Drive1()->Drive(), QStringLiteral("c [SYSTEM]"));
             QCOMPARE(window->Dir1()->Path(), NoSlash(machine.App()));
-            QCOMPARE(machine.module.LastDrive, QStringLiteral("zip [ZIP]"));
+            QCOMPARE(FromUtf8(machine.module.LastDrive), QStringLiteral("zip [ZIP]"));
             QVERIFY(machine.platform.msgBoxes.isEmpty());
         }
     }
@@ -248,7 +249,7 @@ class BrowsingTest : public QObject {
         auto window = machine.Open();
         QVERIFY(window);
         QCOMPARE(window->chkFileCopy()->Value(), value);
-        QCOMPARE(machine.module.FileCopySetting, setting);
+        QCOMPARE(FromUtf8(machine.module.FileCopySetting), setting);
     }
 
     void clickingTheCopyOptionRecordsIt() {
@@ -258,18 +259,18 @@ class BrowsingTest : public QObject {
         QTest::mouseClick(window->chkFileCopy(), Qt::LeftButton, {},
                           QPoint(8, window->chkFileCopy()->height() / 2));
         QCOMPARE(window->chkFileCopy()->Value(), 0);
-        QCOMPARE(machine.module.FileCopySetting, QStringLiteral("0"));
+        QCOMPARE(FromUtf8(machine.module.FileCopySetting), QStringLiteral("0"));
         QTest::mouseClick(window->chkFileCopy(), Qt::LeftButton, {},
                           QPoint(8, window->chkFileCopy()->height() / 2));
-        QCOMPARE(machine.module.FileCopySetting, QStringLiteral("1"));
+        QCOMPARE(FromUtf8(machine.module.FileCopySetting), QStringLiteral("1"));
         // From grey a click ticks it, and then it only toggles.
         window->chkFileCopy()->SetValue(2);
-        QCOMPARE(machine.module.FileCopySetting, QStringLiteral("2"));
+        QCOMPARE(FromUtf8(machine.module.FileCopySetting), QStringLiteral("2"));
         window->chkFileCopy()->click();
-        QCOMPARE(machine.module.FileCopySetting, QStringLiteral("1"));
+        QCOMPARE(FromUtf8(machine.module.FileCopySetting), QStringLiteral("1"));
         window->chkFileCopy()->click();
         window->chkFileCopy()->click();
-        QCOMPARE(machine.module.FileCopySetting, QStringLiteral("1"));
+        QCOMPARE(FromUtf8(machine.module.FileCopySetting), QStringLiteral("1"));
     }
 
     void previewsTheClickedFileFromTheFolderList() {

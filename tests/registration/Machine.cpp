@@ -14,7 +14,8 @@ Machine::Machine() : module(platform) {
     MakeFolder(Pic());
     platform.appFolder = Drive(QStringLiteral("c")) + QStringLiteral("app");
     for (const char* drive : {"c", "cdrom", "net", "ram", "usb"})
-        platform.drives.append({DriveName(QLatin1String(drive)), Drive(QLatin1String(drive))});
+        platform.drives.push_back(
+            {ToUtf8(DriveName(QLatin1String(drive))), ToUtf8(Drive(QLatin1String(drive)))});
     platform.driveTypes[Drive(QStringLiteral("cdrom"))] = DriveType::CdRom;
     platform.driveTypes[Drive(QStringLiteral("net"))] = DriveType::Remote;
     platform.driveTypes[Drive(QStringLiteral("ram"))] = DriveType::RamDisk;
@@ -22,9 +23,9 @@ Machine::Machine() : module(platform) {
 
     // What the changer window sets at its start.
     module.AppPath = module.GetAppPath();
-    module.LastDrive = platform.DriveOf(module.AppPath).name;
+    module.LastDrive = platform.DriveOf(module.AppPath).Name;
     module.LastFolder = module.AppPath;
-    module.FileCopySetting = QStringLiteral("1");
+    module.FileCopySetting = "1";
 }
 
 QString Machine::Drive(const QString& which) const {
@@ -60,7 +61,7 @@ void Machine::WriteListFile(const QByteArray& bytes) const {
 }
 
 std::unique_ptr<frmKabegamiTouroku> Machine::Open() {
-    auto window = std::make_unique<frmKabegamiTouroku>(module, nullptr);
+    auto window = std::make_unique<frmKabegamiTouroku>(module, platform, nullptr);
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get()))
         return nullptr;

@@ -23,8 +23,8 @@ class PreviewRecordingPlatform : public FakePlatform {
     QList<QSize> previewBoxes;
     QStringList loadedPictures;
 
-    PictureInfo LoadPicture(const QString& path) override {
-        loadedPictures << path;
+    PictureInfo LoadPicture(const std::string& path) override {
+        loadedPictures << FromUtf8(path);
         return FakePlatform::LoadPicture(path);
     }
     QImage LoadPreview(const PictureInfo& picture, const QSize& box) override {

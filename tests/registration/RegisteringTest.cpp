@@ -6,6 +6,7 @@
 #include "FileListBox.h"
 #include "Machine.h"
 #include "MountWatcher.h"
+#include "QtEntries.h"
 #include "VbCheckBox.h"
 #include "VbListBox.h"
 
@@ -38,7 +39,7 @@ class RegisteringTest : public QObject {
     std::unique_ptr<frmKabegamiTouroku> OpenAt(Machine& machine, const QString& folder, bool copy,
                                                const QStringList& select) {
         machine.WriteListFile(
-            Machine::Lines({{machine.module.LastDrive, folder, copy ? "1" : "0"}}));
+            Machine::Lines({{FromUtf8(machine.module.LastDrive), folder, copy ? "1" : "0"}}));
         auto window = machine.Open();
         if (!window)
             return nullptr;
@@ -55,7 +56,7 @@ class RegisteringTest : public QObject {
     }
 
     static QStringList Header(const Machine& machine, const QString& folder, const QString& copy) {
-        return {machine.module.LastDrive, NoSlash(folder), copy};
+        return {FromUtf8(machine.module.LastDrive), NoSlash(folder), copy};
     }
 
   private Q_SLOTS:
@@ -120,7 +121,7 @@ class RegisteringTest : public QObject {
         const QString existing = machine.Drive("c") + "old/";
         auto window = OpenAt(machine, folder, false, {"c.bmp", "a.bmp"});
         QVERIFY(window);
-        machine.module.KabegamiList = {{existing, "z.jpg", existing + "z.jpg", "0"}};
+        machine.module.KabegamiList = {Entry(existing, "z.jpg", existing + "z.jpg", "0")};
         window->cmdTouroku_Click();
         // Ascending file-list order, whatever order the rows were picked in.
         QCOMPARE(machine.ReadListFile(),
@@ -150,7 +151,7 @@ class RegisteringTest : public QObject {
         machine.Picture(folder + "ｐｈｏｔｏ.jpg");
         machine.Picture(folder + "a.jpg");
         const QByteArray list = Machine::Lines(
-            {{machine.module.LastDrive, NoSlash(folder), "0"},
+            {{FromUtf8(machine.module.LastDrive), NoSlash(folder), "0"},
              {folder.toUpper(), "A.JPG", folder.toUpper() + "A.JPG", "0"},
              {folder.toUpper(), "ＰＨＯＴＯ.JPG", folder.toUpper() + "ＰＨＯＴＯ.JPG", "0"}});
         machine.WriteListFile(list);
@@ -180,9 +181,10 @@ class RegisteringTest : public QObject {
         const QString c = machine.Drive("c");
         machine.Picture(cd + "A.JPG");
         // Entry 0 only shares the name; entry 1 is the very same file: entry 0 decides.
-        const QByteArray list = Machine::Lines({{machine.module.LastDrive, NoSlash(cd), "1"},
-                                                {c, "a.jpg", c + "a.jpg", "0"},
-                                                {cd, "A.JPG", machine.Pic() + "A.JPG", "1"}});
+        const QByteArray list =
+            Machine::Lines({{FromUtf8(machine.module.LastDrive), NoSlash(cd), "1"},
+                            {c, "a.jpg", c + "a.jpg", "0"},
+                            {cd, "A.JPG", machine.Pic() + "A.JPG", "1"}});
         machine.WriteListFile(list);
         auto window = machine.Open();
         QVERIFY(window);
@@ -204,12 +206,11 @@ class RegisteringTest : public QObject {
         QCOMPARE(machine.platform.msgBoxes[1].text, QStringLiteral("A.JPGは既に登録されています"));
 
         // Copy option off: no name test, it is registered where it lies.
-        machine.module.KabegamiList = {{c, "a.jpg", c + "a.jpg", "0"}};
+        machine.module.KabegamiList = {Entry(c, "a.jpg", c + "a.jpg", "0")};
         window->chkFileCopy()->SetValue(0);
         window->cmdTouroku_Click();
         QCOMPARE(machine.platform.msgBoxes.size(), 2);
-        QCOMPARE(machine.module.KabegamiList.last(),
-                 (KabegamiEntry{cd, "A.JPG", cd + "A.JPG", "0"}));
+        QCOMPARE(machine.module.KabegamiList.back(), (Entry(cd, "A.JPG", cd + "A.JPG", "0")));
     }
 
     void theGreyCopyOptionCountsAsOff() {
@@ -220,7 +221,7 @@ class RegisteringTest : public QObject {
         QVERIFY(window);
         window->chkFileCopy()->SetValue(2);
         window->cmdTouroku_Click();
-        QCOMPARE(machine.module.KabegamiList.value(0).CopiedToPic, QStringLiteral("0"));
+        QCOMPARE(FromUtf8(At(machine.module.KabegamiList, 0).CopiedToPic), QStringLiteral("0"));
         QVERIFY(!QFile::exists(machine.Pic() + "g.bmp"));
     }
 
@@ -231,7 +232,7 @@ class RegisteringTest : public QObject {
             machine.Picture(folder + name);
         auto window = OpenAt(machine, folder, true, {});
         QVERIFY(window);
-        machine.module.KabegamiList = {{folder, "2.jpg", folder + "2.jpg", "0"}};
+        machine.module.KabegamiList = {Entry(folder, "2.jpg", folder + "2.jpg", "0")};
         QVERIFY(machine.module.WriteKabegamiList());
         window->File1()->setFocus();
         ClickRow(window->File1(), 0);
@@ -266,7 +267,7 @@ class RegisteringTest : public QObject {
         window->cmdTouroku_Click();
         QCOMPARE(machine.platform.msgBoxes.size(), 1);
         QCOMPARE(machine.platform.msgBoxes[0].text,
-                 QStringLiteral("61:") + ErrorDescription(Err::DiskFull));
+                 QStringLiteral("61:") + Described(Err::DiskFull));
         QCOMPARE(machine.platform.msgBoxes[0].title, QStringLiteral("エラー"));
         QVERIFY(window->isEnabled());
         QCOMPARE(machine.ReadListFile(),
@@ -299,7 +300,7 @@ class RegisteringTest : public QObject {
         QFile::remove(c + "gone.jpg");
         window->cmdTouroku_Click();
         QVERIFY(machine.platform.msgBoxes.isEmpty());
-        QCOMPARE(machine.module.KabegamiList.value(0).KabegamiPath, c + "gone.jpg");
+        QCOMPARE(FromUtf8(At(machine.module.KabegamiList, 0).KabegamiPath), c + "gone.jpg");
         QVERIFY(!window->imgPreview()->isVisible());
     }
 
@@ -349,7 +350,7 @@ class RegisteringTest : public QObject {
         // A comma alone is stored quoted and reads back whole.
         QCOMPARE(machine.module.KabegamiList.size(), 1);
         QCOMPARE(machine.module.KabegamiList[0],
-                 (KabegamiEntry{folder, "c,d.jpg", folder + "c,d.jpg", "0"}));
+                 (Entry(folder, "c,d.jpg", folder + "c,d.jpg", "0")));
         QCOMPARE(machine.ReadListFile(),
                  Machine::Lines({Header(machine, folder, "0"),
                                  {folder, "\"c,d.jpg\"", "\"" + folder + "c,d.jpg\"", "0"}}));
@@ -367,15 +368,14 @@ class RegisteringTest : public QObject {
         auto window = OpenAt(machine, c, true, {"link.jpg"});
         QVERIFY(window);
         window->cmdTouroku_Click();
-        QCOMPARE(machine.module.KabegamiList.value(0),
-                 (KabegamiEntry{c, "link.jpg", c + "link.jpg", "0"}));
+        QCOMPARE(At(machine.module.KabegamiList, 0), (Entry(c, "link.jpg", c + "link.jpg", "0")));
 
         window->Dir1()->SetPath(cd);
         ClickRow(window->File1(), 0);
         machine.module.KabegamiList.clear();
         window->cmdTouroku_Click();
-        QCOMPARE(machine.module.KabegamiList.value(0),
-                 (KabegamiEntry{cd, "link.jpg", machine.Pic() + "link.jpg", "1"}));
+        QCOMPARE(At(machine.module.KabegamiList, 0),
+                 (Entry(cd, "link.jpg", machine.Pic() + "link.jpg", "1")));
         const QFileInfo copy(machine.Pic() + "link.jpg");
         QVERIFY(copy.exists());
         QVERIFY(!copy.isSymLink());
@@ -398,7 +398,7 @@ class RegisteringTest : public QObject {
         window->cmdTouroku_Click();
         QCOMPARE(machine.platform.msgBoxes.size(), 1);
         QCOMPARE(machine.platform.msgBoxes[0].text,
-                 QStringLiteral("58:") + ErrorDescription(Err::FileAlreadyExists));
+                 QStringLiteral("58:") + Described(Err::FileAlreadyExists));
         QCOMPARE(Bytes(machine.Pic() + "s.bmp"), QByteArray("the user's own file"));
         QCOMPARE(machine.ReadListFile(),
                  Machine::Lines(
@@ -413,8 +413,9 @@ class RegisteringTest : public QObject {
         auto window = OpenAt(machine, usb, true, {"u.jpg"});
         QVERIFY(window);
         // Taken out: its folder now lies on the disk under it, and is empty.
-        machine.platform.drives.removeIf([&](const DriveInfo& d) { return d.root == usb; });
-        machine.platform.drives.append({QStringLiteral("/ [root]"), QStringLiteral("/")});
+        std::erase_if(machine.platform.drives,
+                      [&](const DriveInfo& d) { return d.Root == ToUtf8(usb); });
+        machine.platform.drives.push_back({"/ [root]", "/"});
         QVERIFY(QFile::remove(usb + "u.jpg"));
         const QByteArray before = machine.ReadListFile();
         window->cmdTouroku_Click();
@@ -450,7 +451,7 @@ class RegisteringTest : public QObject {
             progress << window->lblErrMessage()->text();
             if (progress.size() == 2) {
                 window->File1_KeyPress(13);
-                machine.platform.drives.removeFirst(); // drive c, the one shown
+                machine.platform.drives.erase(machine.platform.drives.begin()); // drive c, shown
                 Q_EMIT window->findChild<MountWatcher*>()->Changed();
             }
             if (progress.size() == 3) // the user clicks the close box while picture 3 is saved

@@ -179,7 +179,7 @@ class RegistrationWindowTest : public QObject {
         machine.WriteListFile(
             Machine::Lines({{Machine::DriveName("c"), machine.App(), "1"},
                             {machine.App(), "x.bmp", machine.App() + "x.bmp", "0"}}));
-        frmKabegamiTouroku window(machine.module, nullptr);
+        frmKabegamiTouroku window(machine.module, machine.platform, nullptr);
         QStringList rowsWhenShown;
         QTimer::singleShot(0, [&] {
             rowsWhenShown = Rows(window.lstTourokuFileList());

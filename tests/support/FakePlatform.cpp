@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "FakePlatform.h"
 
+#include "QtEntries.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 namespace velmora::test {
 
@@ -31,8 +34,8 @@ void FakePlatform::Before(const QString& operation, const QString& path) {
         beforeOperation(operation, path);
 }
 
-int FakePlatform::MsgBox(const QString& text, int style, const QString& title) {
-    msgBoxes.append({text, style, title});
+int FakePlatform::MsgBox(const std::string& text, int style, const std::string& title) {
+    msgBoxes.append({FromUtf8(text), style, FromUtf8(title)});
     if (onMsgBox)
         onMsgBox(msgBoxes.back());
     if (!msgBoxAnswers.isEmpty())
@@ -40,7 +43,8 @@ int FakePlatform::MsgBox(const QString& text, int style, const QString& title) {
     return (style & 7) == MsgBoxStyle::YesNo ? MsgBoxResult::No : MsgBoxResult::Ok;
 }
 
-void FakePlatform::MkDir(const QString& path) {
+void FakePlatform::MkDir(const std::string& pathU8) {
+    const QString path = FromUtf8(pathU8);
     Before(QStringLiteral("MkDir"), path);
     const QString folder = Folder(path);
     if (QFileInfo::exists(folder))
@@ -49,7 +53,9 @@ void FakePlatform::MkDir(const QString& path) {
         throw Missing(folder);
 }
 
-void FakePlatform::CopyFile(const QString& source, const QString& target) {
+void FakePlatform::CopyFile(const std::string& sourceU8, const std::string& targetU8) {
+    const QString source = FromUtf8(sourceU8);
+    const QString target = FromUtf8(targetU8);
     Before(QStringLiteral("CopyFile"), source);
     if (!QFileInfo::exists(source))
         throw Missing(source);
@@ -64,7 +70,8 @@ void FakePlatform::CopyFile(const QString& source, const QString& target) {
         throw PlatformError(Err::PathFileAccess);
 }
 
-void FakePlatform::DeleteFile(const QString& path) {
+void FakePlatform::DeleteFile(const std::string& pathU8) {
+    const QString path = FromUtf8(pathU8);
     Before(QStringLiteral("DeleteFile"), path);
     if (!QFileInfo::exists(path))
         throw Missing(path);
@@ -72,22 +79,28 @@ void FakePlatform::DeleteFile(const QString& path) {
         throw PlatformError(Err::PermissionDenied);
 }
 
-QByteArray FakePlatform::ReadFile(const QString& path) {
+std::string FakePlatform::ReadFile(const std::string& pathU8) {
+    const QString path = FromUtf8(pathU8);
     Before(QStringLiteral("ReadFile"), path);
     QFile file(path);
     if (!file.exists())
         throw Missing(path);
     if (!file.open(QIODevice::ReadOnly))
         throw PlatformError(Err::PermissionDenied);
-    return file.readAll();
+    // Straight into the string: a copy would double the memory a large list needs.
+    std::string bytes(std::size_t(file.size()), '\0');
+    if (file.read(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
+        throw PlatformError(Err::DeviceIO);
+    return bytes;
 }
 
-void FakePlatform::WriteFileAtomically(const QString& path, const QByteArray& data) {
+void FakePlatform::WriteFileAtomically(const std::string& pathU8, std::string_view data) {
+    const QString path = FromUtf8(pathU8);
     Before(QStringLiteral("WriteFileAtomically"), path);
     QFile file(path + QStringLiteral(".fake-tmp"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw PlatformError(Err::PermissionDenied);
-    if (file.write(data) != data.size() || !file.flush())
+    if (file.write(data.data(), qint64(data.size())) != qint64(data.size()) || !file.flush())
         throw PlatformError(Err::DiskFull);
     file.close();
     QFile::remove(path);
@@ -95,16 +108,18 @@ void FakePlatform::WriteFileAtomically(const QString& path, const QByteArray& da
         throw PlatformError(Err::PathFileAccess);
 }
 
-bool FakePlatform::FileExists(const QString& path) {
-    return QFileInfo::exists(path);
+bool FakePlatform::FileExists(const std::string& path) {
+    return QFileInfo::exists(FromUtf8(path));
 }
 
-QString FakePlatform::ResolvePath(const QString& path) {
+std::string FakePlatform::ResolvePath(const std::string& pathU8) {
+    const QString path = FromUtf8(pathU8);
     const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
+    return ToUtf8(canonical.isEmpty() ? QDir::cleanPath(path) : canonical);
 }
 
-PictureInfo FakePlatform::LoadPicture(const QString& path) {
+PictureInfo FakePlatform::LoadPicture(const std::string& pathU8) {
+    const QString path = FromUtf8(pathU8);
     Before(QStringLiteral("LoadPicture"), path);
     if (!QFileInfo::exists(path))
         throw Missing(path);
@@ -113,12 +128,14 @@ PictureInfo FakePlatform::LoadPicture(const QString& path) {
     const QByteArray format = reader.format();
     if (format != "bmp" && format != "jpeg")
         throw PlatformError(Err::InvalidPicture);
-    return {path, format == "bmp" ? PictureKind::Bmp : PictureKind::Jpeg, reader.size()};
+    return {pathU8, format == "bmp" ? PictureKind::Bmp : PictureKind::Jpeg, reader.size().width(),
+            reader.size().height()};
 }
 
-void FakePlatform::SavePicture(const PictureInfo& picture, const QString& bmpPath) {
+void FakePlatform::SavePicture(const PictureInfo& picture, const std::string& bmpPathU8) {
+    const QString bmpPath = FromUtf8(bmpPathU8);
     Before(QStringLiteral("SavePicture"), bmpPath);
-    QImage image(picture.path);
+    QImage image(FromUtf8(picture.Path));
     if (image.isNull())
         throw PlatformError(Err::InvalidPicture);
     if (!image.convertToFormat(QImage::Format_RGB888).save(bmpPath, "BMP"))
@@ -126,71 +143,85 @@ void FakePlatform::SavePicture(const PictureInfo& picture, const QString& bmpPat
 }
 
 QImage FakePlatform::LoadPreview(const PictureInfo& picture, const QSize& box) {
-    Before(QStringLiteral("LoadPreview"), picture.path);
-    QImage image(picture.path);
+    Before(QStringLiteral("LoadPreview"), FromUtf8(picture.Path));
+    QImage image(FromUtf8(picture.Path));
     if (image.isNull())
         throw PlatformError(Err::InvalidPicture);
     return image.scaled(box, Qt::KeepAspectRatioByExpanding);
 }
 
-void FakePlatform::SetDeskWallpaper(const QString& bmpPath, int flags) {
-    Before(QStringLiteral("SetDeskWallpaper"), bmpPath);
-    wallpapers.append({bmpPath, flags});
+void FakePlatform::SetDeskWallpaper(const std::string& bmpPath, int flags) {
+    Before(QStringLiteral("SetDeskWallpaper"), FromUtf8(bmpPath));
+    wallpapers.append({FromUtf8(bmpPath), flags});
 }
 
-QList<DriveInfo> FakePlatform::ListDrives() {
-    if (drives.isEmpty())
-        return {{QStringLiteral("/ [root]"), QStringLiteral("/")}};
+std::vector<DriveInfo> FakePlatform::ListDrives() {
+    if (drives.empty())
+        return {{"/ [root]", "/"}};
     return drives;
 }
 
-DriveInfo FakePlatform::DriveOf(const QString& folder) {
+DriveInfo FakePlatform::DriveOf(const std::string& folder) {
     DriveInfo best;
     for (const DriveInfo& drive : ListDrives()) {
-        const QString f = folder.endsWith(u'/') ? folder : folder + u'/';
-        if (f.startsWith(drive.root) && drive.root.size() > best.root.size())
+        const std::string f = folder.ends_with('/') ? folder : folder + '/';
+        if (f.starts_with(drive.Root) && drive.Root.size() > best.Root.size())
             best = drive;
     }
     return best;
 }
 
-DriveInfo FakePlatform::DriveByName(const QString& name) {
+DriveInfo FakePlatform::DriveByName(const std::string& name) {
     for (const DriveInfo& drive : ListDrives()) {
-        if (drive.name == name)
+        if (drive.Name == name)
             return drive;
     }
     throw PlatformError(Err::DiskNotReady);
 }
 
-int FakePlatform::GetDriveType(const QString& root) {
+int FakePlatform::GetDriveType(const std::string& root) {
     for (const DriveInfo& drive : ListDrives()) {
-        if (drive.root == root)
-            return driveTypes.value(root, DriveType::Fixed);
+        if (drive.Root == root)
+            return driveTypes.value(FromUtf8(root), DriveType::Fixed);
     }
     return DriveType::NoRootDir;
 }
 
-QStringList FakePlatform::ListSubfolders(const QString& folder) {
-    Before(QStringLiteral("ListSubfolders"), folder);
-    const DriveInfo drive = DriveOf(folder);
-    if (unreadableDrives.contains(drive.root))
-        throw PlatformError(unreadableDrives.value(drive.root));
-    QDir dir(folder);
+QDir FakePlatform::ListableFolder(const std::string& folder, const QString& operation) {
+    Before(operation, FromUtf8(folder));
+    const QString root = FromUtf8(DriveOf(folder).Root);
+    if (unreadableDrives.contains(root))
+        throw PlatformError(unreadableDrives.value(root));
+    QDir dir(FromUtf8(folder));
     if (!dir.exists())
         throw PlatformError(Err::PathNotFound);
-    return dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    return dir;
 }
 
-QStringList FakePlatform::ListFiles(const QString& folder, const QStringList& patterns) {
-    Before(QStringLiteral("ListFiles"), folder);
-    const DriveInfo drive = DriveOf(folder);
-    if (unreadableDrives.contains(drive.root))
-        throw PlatformError(unreadableDrives.value(drive.root));
-    QDir dir(folder);
-    if (!dir.exists())
-        throw PlatformError(Err::PathNotFound);
-    dir.setNameFilters(patterns);
-    return dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+std::vector<std::string> FakePlatform::ListSubfolders(const std::string& folder) {
+    const QDir dir = ListableFolder(folder, QStringLiteral("ListSubfolders"));
+    return ToUtf8(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase));
+}
+
+std::vector<std::string> FakePlatform::ListFiles(const std::string& folder,
+                                                 const std::vector<std::string>& patterns) {
+    QDir dir = ListableFolder(folder, QStringLiteral("ListFiles"));
+    dir.setNameFilters(FromUtf8(patterns));
+    return ToUtf8(dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase));
+}
+
+std::optional<std::string> FakePlatform::Cp932ToUtf8(std::string_view bytes) {
+    QStringDecoder cp932("windows-31j", QStringDecoder::Flag::Stateless);
+    const QString text = cp932.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (!cp932.isValid() || cp932.hasError())
+        return std::nullopt;
+    return ToUtf8(text);
+}
+
+ListFileContent ParseBytes(const QByteArray& bytes, bool cut) {
+    FakePlatform decoder;
+    return ParseListFile(std::string_view(bytes.constData(), std::size_t(bytes.size())), decoder,
+                         cut);
 }
 
 void WritePicture(const QString& path, const QSize& size, const QColor& color) {

@@ -3,7 +3,9 @@
 
 #include "Platform.h"
 #include "PlatformError.h"
+#include "QtText.h"
 
+#include <QDir>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -39,7 +41,7 @@ class FakePlatform : public Platform {
     QList<MsgBoxCall> msgBoxes;
     QList<WallpaperCall> wallpapers;
     QStringList openedUrls;
-    QList<DriveInfo> drives;             // empty: one drive "/ [root]" holding everything
+    std::vector<DriveInfo> drives;       // empty: one drive "/ [root]" holding everything
     QMap<QString, int> driveTypes;       // by root; missing: Fixed
     QMap<QString, int> unreadableDrives; // by root: the error listing it gives
     // Called before each operation by name ("MkDir", "CopyFile", "WriteFileAtomically",
@@ -49,34 +51,40 @@ class FakePlatform : public Platform {
     std::function<void(const MsgBoxCall&)> onMsgBox;
 
     // --- Platform ---
-    QString AppFolder() override { return appFolder; }
-    bool PrevInstance(const QString&) override { return prevInstance; }
+    std::string AppFolder() override { return ToUtf8(appFolder); }
+    bool PrevInstance(const std::string&) override { return prevInstance; }
     std::optional<QRect> GetWorkArea() override { return workArea; }
     double TwipsPerPixelX() override { return 15.0; }
     double TwipsPerPixelY() override { return 15.0; }
-    int MsgBox(const QString& text, int style, const QString& title) override;
-    void MkDir(const QString& path) override;
-    void CopyFile(const QString& source, const QString& target) override;
-    void DeleteFile(const QString& path) override;
-    QByteArray ReadFile(const QString& path) override;
-    void WriteFileAtomically(const QString& path, const QByteArray& data) override;
-    void RemoveTemporaryFiles(const QString&) override {}
-    bool FileExists(const QString& path) override;
-    QString ResolvePath(const QString& path) override;
-    PictureInfo LoadPicture(const QString& path) override;
-    void SavePicture(const PictureInfo& picture, const QString& bmpPath) override;
+    int MsgBox(const std::string& text, int style, const std::string& title) override;
+    void MkDir(const std::string& path) override;
+    void CopyFile(const std::string& source, const std::string& target) override;
+    void DeleteFile(const std::string& path) override;
+    std::string ReadFile(const std::string& path) override;
+    void WriteFileAtomically(const std::string& path, std::string_view data) override;
+    void RemoveTemporaryFiles(const std::string&) override {}
+    bool FileExists(const std::string& path) override;
+    std::string ResolvePath(const std::string& path) override;
+    PictureInfo LoadPicture(const std::string& path) override;
+    void SavePicture(const PictureInfo& picture, const std::string& bmpPath) override;
     QImage LoadPreview(const PictureInfo& picture, const QSize& box) override;
-    void SetDeskWallpaper(const QString& bmpPath, int flags) override;
-    QList<DriveInfo> ListDrives() override;
-    DriveInfo DriveOf(const QString& folder) override;
-    DriveInfo DriveByName(const QString& name) override;
-    int GetDriveType(const QString& root) override;
-    QStringList ListSubfolders(const QString& folder) override;
-    QStringList ListFiles(const QString& folder, const QStringList& patterns) override;
-    void OpenUrl(const QString& url) override { openedUrls << url; }
+    void SetDeskWallpaper(const std::string& bmpPath, int flags) override;
+    std::vector<DriveInfo> ListDrives() override;
+    DriveInfo DriveOf(const std::string& folder) override;
+    DriveInfo DriveByName(const std::string& name) override;
+    int GetDriveType(const std::string& root) override;
+    std::vector<std::string> ListSubfolders(const std::string& folder) override;
+    std::vector<std::string> ListFiles(const std::string& folder,
+                                       const std::vector<std::string>& patterns) override;
+    void OpenUrl(const std::string& url) override { openedUrls << FromUtf8(url); }
+    // Code page 932 through Qt's own decoder, so that the core's reading is checked against
+    // a second implementation.
+    std::optional<std::string> Cp932ToUtf8(std::string_view bytes) override;
 
   private:
     void Before(const QString& operation, const QString& path);
+    // The folder to list, after the script's faults for it.
+    QDir ListableFolder(const std::string& folder, const QString& operation);
 };
 
 // Writes a real picture file (BMP by Qt's writer unless the name ends in .jpg/.jpeg).

@@ -4,9 +4,9 @@
 #include "AlternateFile.h"
 #include "DesktopWindow.h"
 #include "Files.h"
-#include "Platform.h"
 #include "PlatformError.h"
 #include "RunCommand.h"
+#include "SystemServices.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -100,7 +100,8 @@ void PcmanfmWallpaper::ShowNoPicture() {
     const QString plain = QDir(folder).filePath(QStringLiteral(".velmora-plain.BMP"));
     if (shown_ && *shown_ == plain)
         return;
-    WriteFileAtomically(plain, PlainPicture());
+    const QByteArray picture = PlainPicture();
+    WriteFileAtomically(plain, std::string_view(picture.constData(), std::size_t(picture.size())));
     Run({QStringLiteral("--set-wallpaper"), plain, QStringLiteral("--wallpaper-mode"),
          QStringLiteral("stretch")});
     shown_ = plain;

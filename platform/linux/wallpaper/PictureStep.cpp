@@ -2,8 +2,8 @@
 #include "PictureStep.h"
 
 #include "AlternateFile.h"
-#include "Platform.h"
 #include "PlatformError.h"
+#include "SystemServices.h"
 
 #include <QFile>
 #include <QFileInfo>

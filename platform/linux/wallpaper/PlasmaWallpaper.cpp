@@ -3,8 +3,8 @@
 
 #include "AlternateFile.h"
 #include "PlasmaScript.h"
-#include "Platform.h"
 #include "PlatformError.h"
+#include "SystemServices.h"
 
 #include <QFile>
 #include <QFileInfo>

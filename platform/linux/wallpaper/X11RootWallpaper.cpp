@@ -174,7 +174,7 @@ void X11RootWallpaper::Set(const QString& bmpPath, int /*flags*/) {
     // X keeps no stored wallpaper setting: the root background lasts as long as the server,
     // so a session-only change and a stored one are the same thing here.
     // A missing or broken file fails before any X work.
-    const std::optional<PictureInfo> picture =
+    const std::optional<PictureFile> picture =
         bmpPath.isEmpty() ? std::nullopt : std::optional(ReadPictureHeader(bmpPath));
 
     // A connection of our own, so that its pixmap can be left to the server at its close

@@ -3,9 +3,9 @@
 
 #include "AlternateFile.h"
 #include "DesktopWindow.h"
-#include "Platform.h"
 #include "PlatformError.h"
 #include "SessionBus.h"
+#include "SystemServices.h"
 #include "Xfconf.h"
 
 #include <QDir>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Drives.h"
 #include "MountTableWatcher.h"
+#include "SystemServices.h"
 #include "TestSupport.h"
 #include "UdevBlockDevices.h"
 
@@ -127,9 +128,9 @@ void DrivesTest::initTestCase() {
 }
 
 void DrivesTest::listsUserVolumesWithStableNames() {
-    const QList<DriveInfo> drives = FakeMachine().List();
+    const QList<Volume> drives = FakeMachine().List();
     QStringList names, roots;
-    for (const DriveInfo& drive : drives) {
+    for (const Volume& drive : drives) {
         names << drive.name;
         roots << drive.root;
     }
@@ -171,8 +172,8 @@ void DrivesTest::driveOfFindsNearestMountPoint() {
 
 void DrivesTest::byNameRoundTripAndMissingVolume() {
     const Drives drives = FakeMachine();
-    for (const DriveInfo& drive : drives.List()) {
-        const DriveInfo back = drives.ByName(drive.name);
+    for (const Volume& drive : drives.List()) {
+        const Volume back = drives.ByName(drive.name);
         QCOMPARE(back.name, drive.name);
         QCOMPARE(back.root, drive.root);
     }
@@ -213,7 +214,7 @@ void DrivesTest::typeOfEachVolume() {
 void DrivesTest::unreadableMountTableStillHasRoot() {
     const Drives drives(root_.filePath(QStringLiteral("no-mountinfo")),
                         std::make_shared<MadeUpDevices>());
-    const QList<DriveInfo> list = drives.List();
+    const QList<Volume> list = drives.List();
     QCOMPARE(list.size(), 1);
     QCOMPARE(list.front().root, QStringLiteral("/"));
     QCOMPARE(drives.DriveOf(QDir::tempPath()).root, QStringLiteral("/"));
@@ -233,7 +234,7 @@ void DrivesTest::containerWithLessKnownFileSystems() {
     const Drives drives(root_.filePath(QStringLiteral("container")),
                         std::make_shared<MadeUpDevices>());
     QStringList roots;
-    for (const DriveInfo& drive : drives.List())
+    for (const Volume& drive : drives.List())
         roots << drive.root;
     QCOMPARE(roots, (QStringList{QStringLiteral("/"), QStringLiteral("/mnt/ceph/"),
                                  QStringLiteral("/mnt/dav/"), QStringLiteral("/mnt/ssh/"),
@@ -246,12 +247,12 @@ void DrivesTest::containerWithLessKnownFileSystems() {
 
 void DrivesTest::thisMachine() {
     const Drives drives;
-    const QList<DriveInfo> list = drives.List();
+    const QList<Volume> list = drives.List();
     QVERIFY(!list.isEmpty());
-    const DriveInfo temp = drives.DriveOf(QDir::tempPath());
+    const Volume temp = drives.DriveOf(QDir::tempPath());
     QCOMPARE(drives.ByName(temp.name).root, temp.root);
     QVERIFY(drives.TypeOf(temp.root) != DriveType::NoRootDir);
-    for (const DriveInfo& drive : list) {
+    for (const Volume& drive : list) {
         QVERIFY2(!drive.root.startsWith(QStringLiteral("/proc/")) &&
                      !drive.root.startsWith(QStringLiteral("/sys/")),
                  qPrintable(drive.name));

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <cerrno>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,7 +76,8 @@ void FilesTest::errnoMapping() {
     QFETCH(int, number);
     const PlatformError error = ErrorFromErrno(err, path);
     QCOMPARE(error.Number, number);
-    QCOMPARE(error.Description, ErrorDescription(number));
+    QCOMPARE(QString::fromStdString(error.Description),
+             QString::fromStdString(ErrorDescription(number)));
 }
 
 void FilesTest::failuresOfRealOperations() {
@@ -107,7 +109,7 @@ void FilesTest::failuresOfRealOperations() {
     for (qsizetype i = 0; i < big.size(); ++i)
         big[i] = static_cast<char>(i * 7);
     WriteBytes(file, big);
-    QCOMPARE(ReadWholeFile(file), big);
+    QCOMPARE(QByteArray::fromStdString(ReadWholeFile(file)), big);
 }
 
 void FilesTest::writeAtomicallyReplacesContentAndKeepsMode() {
@@ -120,7 +122,7 @@ void FilesTest::writeAtomicallyReplacesContentAndKeepsMode() {
     struct stat st {};
     QVERIFY(::stat(QFile::encodeName(file).constData(), &st) == 0);
     QCOMPARE(st.st_mode & 07777, 0640u);
-    WriteFileAtomically(file, QByteArray());
+    WriteFileAtomically(file, std::string_view());
     QCOMPARE(ReadBytes(file), QByteArray());
     QCOMPARE(TemporaryFilesIn(dir_.path()), QStringList());
     QCOMPARE(ErrorNumberOf([&] { WriteFileAtomically(Path(QStringLiteral("none/x")), "x"); }), 76);
@@ -191,7 +193,7 @@ void FilesTest::fullDiskKeepsOldFileAndLeavesNoTemporary() {
     WriteBytes(source, tooBig);
 
     // Part of the new content fits, the rest does not.
-    QCOMPARE(ErrorNumberOf([&] { WriteFileAtomically(file, tooBig); }), 61);
+    QCOMPARE(ErrorNumberOf([&] { WriteFileAtomically(file, tooBig.toStdString()); }), 61);
     QCOMPARE(ReadBytes(file), old);
     QCOMPARE(TemporaryFilesIn(mountPoint.path()), QStringList());
     QCOMPARE(ErrorNumberOf([&] { CopyFileKeepingOthers(source, file); }), 61);

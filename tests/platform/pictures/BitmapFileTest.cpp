@@ -22,6 +22,7 @@ using namespace velmora;
 using namespace velmora::test;
 using linux_impl::DecodeForBox;
 using linux_impl::DecodeToFill;
+using linux_impl::PictureFile;
 using linux_impl::ReadPictureHeader;
 using linux_impl::WriteBitmapFile;
 
@@ -251,7 +252,7 @@ class BitmapFileTest : public QObject {
         QFETCH(QImage, expected);
         const QString source = path(QStringLiteral("format.bmp"));
         WriteBytes(source, bytes);
-        const PictureInfo info = ReadPictureHeader(source);
+        const PictureFile info = ReadPictureHeader(source);
         QCOMPARE(info.size, expected.size());
         QCOMPARE(convert(source), expected);
         // At its own size the preview and the wallpaper's decoding are the picture itself.
@@ -317,7 +318,7 @@ class BitmapFileTest : public QObject {
     void failuresKeepTheOldFile() {
         const QString source = path(QStringLiteral("source.bmp"));
         QVERIFY(Scenery(300, 200).save(source, "BMP"));
-        const PictureInfo info = ReadPictureHeader(source);
+        const PictureFile info = ReadPictureHeader(source);
         QTemporaryDir target;
         const QString old = target.filePath(QStringLiteral("wallpaper.bmp"));
         WriteBytes(old, "the previous wallpaper");

@@ -20,6 +20,7 @@
 using namespace velmora;
 using namespace velmora::test;
 using linux_impl::DecodeForBox;
+using linux_impl::PictureFile;
 using linux_impl::ReadPictureHeader;
 using linux_impl::WriteBitmapFile;
 
@@ -65,7 +66,7 @@ class PictureHeaderTest : public QObject {
         QVERIFY(image.save(path("photo.bmp"), "JPEG"));
         QVERIFY(image.save(path("photo"), "JPEG"));
 
-        PictureInfo info = ReadPictureHeader(path("bitmap.jpg"));
+        PictureFile info = ReadPictureHeader(path("bitmap.jpg"));
         QCOMPARE(info.kind, PictureKind::Bmp);
         QCOMPARE(info.size, QSize(33, 17));
         QCOMPARE(info.path, path("bitmap.jpg"));
@@ -105,7 +106,7 @@ class PictureHeaderTest : public QObject {
         const QByteArray fifoName = QFile::encodeName(fifo);
         QVERIFY(::mkfifo(fifoName.constData(), 0600) == 0);
         // A picture that was a file when its header was read and is a FIFO now.
-        const PictureInfo became{fifo, PictureKind::Jpeg, QSize(10, 10)};
+        const PictureFile became{fifo, PictureKind::Jpeg, QSize(10, 10)};
         const QList<std::function<void()>> reads{
             [&] { ReadPictureHeader(fifo); }, [&] { DecodeForBox(became, QSize(145, 145)); },
             [&] { WriteBitmapFile(became, path("from-pipe.bmp")); }};
@@ -130,7 +131,7 @@ class PictureHeaderTest : public QObject {
         QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("gone.jpg")); }), Err::FileNotFound);
         QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("no-folder/gone.jpg")); }),
                  Err::PathNotFound);
-        const PictureInfo gone{path("gone.bmp"), PictureKind::Bmp, QSize(10, 10)};
+        const PictureFile gone{path("gone.bmp"), PictureKind::Bmp, QSize(10, 10)};
         QCOMPARE(ErrorNumberOf([&] { WriteBitmapFile(gone, path("out.bmp")); }), Err::FileNotFound);
         QCOMPARE(ErrorNumberOf([&] { DecodeForBox(gone, QSize(145, 145)); }), Err::FileNotFound);
         QVERIFY(!QFile::exists(path("out.bmp")));
@@ -193,7 +194,7 @@ class PictureHeaderTest : public QObject {
         const QString file = path("hostile.bmp");
         WriteBytes(file, bytes);
         QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(file); }), error);
-        const PictureInfo info{file, PictureKind::Bmp, QSize(4, 4)};
+        const PictureFile info{file, PictureKind::Bmp, QSize(4, 4)};
         QCOMPARE(ErrorNumberOf([&] { WriteBitmapFile(info, path("hostile-out.bmp")); }), error);
         QCOMPARE(ErrorNumberOf([&] { DecodeForBox(info, QSize(145, 145)); }), error);
         QVERIFY(!QFile::exists(path("hostile-out.bmp")));
@@ -218,7 +219,7 @@ class PictureHeaderTest : public QObject {
         PatchFrameSize(huge, 60000, 60000);
         WriteBytes(path("huge.jpg"), huge);
         QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("huge.jpg")); }), Err::OutOfMemory);
-        const PictureInfo info{path("huge.jpg"), PictureKind::Jpeg, QSize(16, 16)};
+        const PictureFile info{path("huge.jpg"), PictureKind::Jpeg, QSize(16, 16)};
         QCOMPARE(ErrorNumberOf([&] { WriteBitmapFile(info, path("huge.bmp")); }), Err::OutOfMemory);
         QVERIFY(!QFile::exists(path("huge.bmp")));
 
@@ -228,7 +229,7 @@ class PictureHeaderTest : public QObject {
         WriteBytes(path("hollow.jpg"), hollow);
         QCOMPARE(ErrorNumberOf([&] { ReadPictureHeader(path("hollow.jpg")); }),
                  Err::InvalidPicture);
-        const PictureInfo hollowInfo{path("hollow.jpg"), PictureKind::Jpeg, QSize(16, 16)};
+        const PictureFile hollowInfo{path("hollow.jpg"), PictureKind::Jpeg, QSize(16, 16)};
         QCOMPARE(ErrorNumberOf([&] { WriteBitmapFile(hollowInfo, path("hollow.bmp")); }),
                  Err::InvalidPicture);
         QVERIFY(!QFile::exists(path("hollow.bmp")));
@@ -287,7 +288,7 @@ class PictureHeaderTest : public QObject {
                 if (random.bounded(4) == 0)
                     bytes.truncate(random.bounded(int(bytes.size())));
                 WriteBytes(file, bytes);
-                const PictureInfo info{file, PictureKind::Bmp, QSize(1, 1)};
+                const PictureFile info{file, PictureKind::Bmp, QSize(1, 1)};
                 for (int error : {ErrorNumberOf([&] { ReadPictureHeader(file); }),
                                   ErrorNumberOf([&] { WriteBitmapFile(info, out); }),
                                   ErrorNumberOf([&] { DecodeForBox(info, QSize(31, 31)); })})

@@ -13,6 +13,7 @@ using namespace velmora;
 using namespace velmora::test;
 using linux_impl::DecodeForBox;
 using linux_impl::FitIntoBox;
+using linux_impl::PictureFile;
 using linux_impl::ReadPictureHeader;
 
 namespace {
@@ -167,7 +168,7 @@ class PicturePreviewTest : public QObject {
     void previewOfChangedOrVanishedFile() {
         const QString file = path(QStringLiteral("changing.jpg"));
         QVERIFY(Quadrants(300, 200).save(file, "JPEG"));
-        const PictureInfo info = ReadPictureHeader(file);
+        const PictureFile info = ReadPictureHeader(file);
         WriteBytes(file, "no longer a picture");
         QCOMPARE(ErrorNumberOf([&] { DecodeForBox(info, QSize(145, 145)); }), Err::InvalidPicture);
         QFile::remove(file);

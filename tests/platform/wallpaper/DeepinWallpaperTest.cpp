@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/DeepinWallpaper.h"
-#include "Platform.h"
 #include "PlatformError.h"
+#include "SystemServices.h"
 #include "wallpaper/DesktopWallpaper.h"
 
 #include <QImage>
@@ -314,7 +314,8 @@ class DeepinWallpaperTest : public QObject {
             QFAIL("no error without the Appearance service");
         } catch (const PlatformError& e) {
             QCOMPARE(e.Number, Err::NotSupported);
-            QVERIFY2(e.Description.contains(QStringLiteral("Deepin")), qPrintable(e.Description));
+            QVERIFY2(QString::fromStdString(e.Description).contains(QStringLiteral("Deepin")),
+                     e.Description.c_str());
         }
 
         StandIn service(kDde20, {QStringLiteral("HDMI-1"), QStringLiteral("HDMI-2")},
@@ -325,8 +326,9 @@ class DeepinWallpaperTest : public QObject {
             QFAIL("no error for a refused picture");
         } catch (const PlatformError& e) {
             QCOMPARE(e.Number, Err::DeviceIO);
-            QVERIFY2(e.Description.contains(QStringLiteral("invalid background")),
-                     qPrintable(e.Description));
+            QVERIFY2(QString::fromStdString(e.Description)
+                         .contains(QStringLiteral("invalid background")),
+                     e.Description.c_str());
         }
         QCOMPARE(service.Calls().size(), 2); // the first refusal ends the step
 

@@ -74,8 +74,8 @@ class DesktopDetectTest : public QObject {
         QTest::newRow("Plasma") << "XDG_CURRENT_DESKTOP=KDE;DISPLAY=:0" << DesktopKind::Plasma;
         QTest::newRow("Plasma Wayland session")
             << "XDG_SESSION_DESKTOP=plasmawayland;WAYLAND_DISPLAY=wayland-0" << DesktopKind::Plasma;
-        QTest::newRow("KDE_SESSION_VERSION") << "KDE_SESSION_VERSION=6;WAYLAND_DISPLAY=w"
-                                             << DesktopKind::Plasma;
+        QTest::newRow("KDE_SESSION_VERSION")
+            << "KDE_SESSION_VERSION=6;WAYLAND_DISPLAY=w" << DesktopKind::Plasma;
         QTest::newRow("LXDE") << "XDG_CURRENT_DESKTOP=LXDE;DISPLAY=:0" << DesktopKind::Lxde;
         QTest::newRow("LXQt") << "XDG_CURRENT_DESKTOP=LXQt;DISPLAY=:0" << DesktopKind::Lxqt;
         QTest::newRow("sway") << "XDG_CURRENT_DESKTOP=sway;WAYLAND_DISPLAY=wayland-1"
@@ -114,7 +114,7 @@ class DesktopDetectTest : public QObject {
             QFAIL("Set succeeded on a desktop without a known way");
         } catch (const PlatformError& e) {
             QCOMPARE(e.Number, Err::NotSupported);
-            QVERIFY(e.Description.contains(QStringLiteral("壁紙")));
+            QVERIFY(QString::fromStdString(e.Description).contains(QStringLiteral("壁紙")));
         }
         // Told once per run: later steps do not repeat the message.
         wallpaper->Set(QString(), 0);

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/GnomeWallpaper.h"
 #include "LinuxPlatform.h"
-#include "Platform.h"
 #include "PlatformError.h"
+#include "QtText.h"
 #include "SettingsTestSupport.h"
+#include "SystemServices.h"
 #include "wallpaper/AlternateFile.h"
 #include "wallpaper/DesktopWallpaper.h"
 
@@ -36,9 +37,9 @@ int StepsThroughPlatform(const QString& path) {
     LinuxPlatform platform;
     for (const QString& step : {path, QString(), path, path}) {
         try {
-            platform.SetDeskWallpaper(step, 0);
+            platform.SetDeskWallpaper(ToUtf8(step), 0);
         } catch (const PlatformError& e) {
-            std::printf("%d:%s\n", e.Number, e.Description.toUtf8().constData());
+            std::printf("%d:%s\n", e.Number, e.Description.c_str());
         }
     }
     return 0;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/PcmanfmWallpaper.h"
-#include "Platform.h"
 #include "PlatformError.h"
+#include "SystemServices.h"
 #include "wallpaper/AlternateFile.h"
 #include "wallpaper/DesktopWindow.h"
 
@@ -130,7 +130,8 @@ class PcmanfmWallpaperTest : public QObject {
             QFAIL("no error without a desktop");
         } catch (const PlatformError& e) {
             QCOMPARE(e.Number, Err::NotSupported);
-            QVERIFY2(e.Description.contains(program), qPrintable(e.Description));
+            QVERIFY2(QString::fromStdString(e.Description).contains(program),
+                     e.Description.c_str());
         }
         QVERIFY(timer.elapsed() < 5000);
         QCOMPARE(WaitForScreen(Plain(qRgb(0, 0, 0)), 0), QString());

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/PlasmaWallpaper.h"
-#include "Platform.h"
 #include "PlatformError.h"
+#include "SystemServices.h"
 #include "wallpaper/AlternateFile.h"
 #include "wallpaper/DesktopWallpaper.h"
 #include "wallpaper/PlasmaScript.h"
@@ -150,8 +150,8 @@ class PlasmaWallpaperTest : public QObject {
             QFAIL("no error without plasmashell");
         } catch (const PlatformError& e) {
             QCOMPARE(e.Number, Err::NotSupported);
-            QVERIFY2(e.Description.contains(QLatin1String("plasmashell")),
-                     qPrintable(e.Description));
+            QVERIFY2(QString::fromStdString(e.Description).contains(QLatin1String("plasmashell")),
+                     e.Description.c_str());
         }
     }
 
@@ -281,8 +281,8 @@ class PlasmaWallpaperTest : public QObject {
             QFAIL("no error from a locked Plasma");
         } catch (const PlatformError& e) {
             QCOMPARE(e.Number, Err::PermissionDenied);
-            QVERIFY2(e.Description.contains(QStringLiteral("変更できない")),
-                     qPrintable(e.Description));
+            QVERIFY2(QString::fromStdString(e.Description).contains(QStringLiteral("変更できない")),
+                     e.Description.c_str());
         }
         try {
             PlasmaWallpaper().Set(dir_.filePath(QStringLiteral("gone.BMP")), 0);

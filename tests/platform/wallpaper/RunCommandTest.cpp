@@ -33,15 +33,17 @@ class RunCommandTest : public QObject {
                 QFAIL("no error for a missing program");
             } catch (const PlatformError& e) {
                 QCOMPARE(e.Number, Err::NotSupported);
-                QVERIFY2(e.Description.contains(program), qPrintable(e.Description));
+                QVERIFY2(QString::fromStdString(e.Description).contains(program),
+                         e.Description.c_str());
             }
             try {
                 StartDetached(program, {});
                 QFAIL("no error for a missing program started detached");
             } catch (const PlatformError& e) {
                 QCOMPARE(e.Number, Err::NotSupported);
-                QVERIFY2(e.Description.contains(QLatin1String("velmora-no-such-tool")),
-                         qPrintable(e.Description));
+                QVERIFY2(QString::fromStdString(e.Description)
+                             .contains(QLatin1String("velmora-no-such-tool")),
+                         e.Description.c_str());
             }
         }
     }
@@ -53,9 +55,11 @@ class RunCommandTest : public QObject {
             QFAIL("no error for a failing exit");
         } catch (const PlatformError& e) {
             QCOMPARE(e.Number, Err::DeviceIO);
-            QVERIFY2(e.Description.contains(QLatin1String("ls")), qPrintable(e.Description));
-            QVERIFY2(e.Description.contains(QLatin1String("/nonexistent-velmora-path")),
-                     qPrintable(e.Description));
+            QVERIFY2(QString::fromStdString(e.Description).contains(QLatin1String("ls")),
+                     e.Description.c_str());
+            QVERIFY2(QString::fromStdString(e.Description)
+                         .contains(QLatin1String("/nonexistent-velmora-path")),
+                     e.Description.c_str());
         }
     }
 
@@ -67,7 +71,8 @@ class RunCommandTest : public QObject {
             QFAIL("no error for a program that does not end in time");
         } catch (const PlatformError& e) {
             QCOMPARE(e.Number, Err::DeviceIO);
-            QVERIFY2(e.Description.contains(QLatin1String("sleep")), qPrintable(e.Description));
+            QVERIFY2(QString::fromStdString(e.Description).contains(QLatin1String("sleep")),
+                     e.Description.c_str());
         }
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
     }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/SwayWallpaper.h"
-#include "Platform.h"
 #include "PlatformError.h"
 #include "SwayTestSession.h"
+#include "SystemServices.h"
 #include "wallpaper/DesktopWallpaper.h"
 
 #include <QColor>
@@ -91,7 +91,7 @@ class SwayWallpaperTest : public QObject {
             wallpaper.Set(picture, 0);
         } catch (const PlatformError& e) {
             number = e.Number;
-            description = e.Description;
+            description = QString::fromStdString(e.Description);
         }
         qunsetenv("FAKE_FAIL");
         QCOMPARE(number, Err::DeviceIO);

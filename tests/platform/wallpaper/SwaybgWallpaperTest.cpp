@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/SwaybgWallpaper.h"
-#include "Platform.h"
 #include "PlatformError.h"
 #include "SwayTestSession.h"
+#include "SystemServices.h"
 #include "wallpaper/DesktopWallpaper.h"
 
 #include <QAtomicInt>
@@ -223,8 +223,8 @@ class SwaybgWallpaperTest : public QObject {
             QFAIL("no error for a picture swaybg cannot read");
         } catch (const PlatformError& e) {
             QCOMPARE(e.Number, Err::InvalidPicture);
-            QVERIFY2(e.Description.contains(QLatin1String("broken.BMP")),
-                     qPrintable(e.Description));
+            QVERIFY2(QString::fromStdString(e.Description).contains(QLatin1String("broken.BMP")),
+                     e.Description.c_str());
         }
         // The swaybg that could not draw is ended.
         QTRY_COMPARE(SwaybgOf(session_), before);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/UnsupportedWallpaper.h"
 #include "LinuxPlatform.h"
-#include "Platform.h"
 #include "PlatformError.h"
+#include "QtText.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,7 +31,7 @@ template <typename SetFunction> Outcome RunSteps(SetFunction set) {
         } catch (const PlatformError& e) {
             if (outcome.thrown++ == 0) {
                 outcome.number = e.Number;
-                outcome.description = e.Description;
+                outcome.description = QString::fromStdString(e.Description);
             }
         }
     }
@@ -68,7 +68,7 @@ class UnsupportedWallpaperTest : public QObject {
         QCOMPARE(outcome.thrown, 1);
         QCOMPARE(outcome.number, Err::NotSupported);
         QVERIFY2(IsJapanese(outcome.description), qPrintable(outcome.description));
-        QVERIFY(outcome.description != ErrorDescription(Err::NotSupported));
+        QVERIFY(outcome.description != QString::fromStdString(ErrorDescription(Err::NotSupported)));
     }
 
     void carriesTheReasonGiven() {
@@ -90,8 +90,9 @@ class UnsupportedWallpaperTest : public QObject {
                                  "SWAYSOCK", "HYPRLAND_INSTANCE_SIGNATURE", "DISPLAY"})
             qunsetenv(name);
         LinuxPlatform platform;
-        const Outcome outcome = RunSteps(
-            [&](const QString& path, int flags) { platform.SetDeskWallpaper(path, flags); });
+        const Outcome outcome = RunSteps([&](const QString& path, int flags) {
+            platform.SetDeskWallpaper(ToUtf8(path), flags);
+        });
         QCOMPARE(outcome.thrown, 1);
         QCOMPARE(outcome.number, Err::NotSupported);
         QVERIFY2(IsJapanese(outcome.description), qPrintable(outcome.description));
@@ -104,8 +105,9 @@ class UnsupportedWallpaperTest : public QObject {
         qputenv("XDG_DATA_DIRS", QFile::encodeName(emptyData_.path()));
         qputenv("GSETTINGS_SCHEMA_DIR", QFile::encodeName(emptyData_.path()));
         LinuxPlatform platform;
-        const Outcome outcome = RunSteps(
-            [&](const QString& path, int flags) { platform.SetDeskWallpaper(path, flags); });
+        const Outcome outcome = RunSteps([&](const QString& path, int flags) {
+            platform.SetDeskWallpaper(ToUtf8(path), flags);
+        });
         QCOMPARE(outcome.thrown, 1);
         QCOMPARE(outcome.number, Err::NotSupported);
         QVERIFY2(IsJapanese(outcome.description), qPrintable(outcome.description));

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/XfceWallpaper.h"
 #include "LinuxPlatform.h"
-#include "Platform.h"
 #include "PlatformError.h"
+#include "QtText.h"
+#include "SystemServices.h"
 #include "wallpaper/AlternateFile.h"
 #include "wallpaper/DesktopWallpaper.h"
 #include "wallpaper/DesktopWindow.h"
@@ -128,9 +129,9 @@ QStringList ErrorsOfSteps(const QString& path) {
     QStringList errors;
     for (const QString& step : {path, QString(), path, path}) {
         try {
-            platform.SetDeskWallpaper(step, 0);
+            platform.SetDeskWallpaper(ToUtf8(step), 0);
         } catch (const PlatformError& e) {
-            errors << QString::number(e.Number) + u':' + e.Description;
+            errors << QString::number(e.Number) + u':' + QString::fromStdString(e.Description);
         }
     }
     return errors;

@@ -3,33 +3,44 @@
 
 #include "KabegamiEntry.h"
 
-#include <QByteArray>
-
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <type_traits>
 
 namespace velmora {
 
-class Platform;
+class Files;
+class Messages;
 class PlatformError;
+class ProgramPlace;
+class SystemServices;
+class TextDecoding;
 
 // The program's shared state: the wallpaper list, the three remembered browsing settings
 // and the application folder, with the list file's reader and writer. One object is made
-// at start and handed to every window.
+// at start and handed to every window. Text is UTF-8.
 class mdlKabegami {
   public:
-    explicit mdlKabegami(Platform& platform);
+    mdlKabegami(SystemServices& services, Messages& messages);
+    // A platform that is both (every user interface's own view of the services).
+    template <typename Both>
+    requires std::is_base_of_v<SystemServices, Both> && std::is_base_of_v<Messages, Both>
+    explicit mdlKabegami(Both& platform)
+        : mdlKabegami(static_cast<SystemServices&>(platform), static_cast<Messages&>(platform)) {}
 
-    Platform& platform() const { return platform_; }
+    SystemServices& services() const { return services_; }
+    Messages& messages() const { return messages_; }
 
-    QString AppPath;
+    std::string AppPath;
     KabegamiEntries KabegamiList;
-    QString LastDrive;
-    QString LastFolder;
-    QString FileCopySetting;
+    std::string LastDrive;
+    std::string LastFolder;
+    std::string FileCopySetting;
 
     // The application folder with exactly one trailing separator; computed at every call.
-    QString GetAppPath() const;
-    QString ListFilePath() const;
+    std::string GetAppPath() const;
+    std::string ListFilePath() const;
 
     // The last index of KabegamiList, or -1 when it is empty.
     int UBound() const { return static_cast<int>(KabegamiList.size()) - 1; }
@@ -48,18 +59,24 @@ class mdlKabegami {
 
     // The common error report: "number:description", titled "エラー", stop icon, OK.
     void ShowErrorMessage(const PlatformError& error) const;
-    void ShowErrorMessage(int number, const QString& description) const;
+    void ShowErrorMessage(int number, const std::string& description) const;
 
   private:
-    // Remembers the file's content as last read or written (nullopt: no file).
-    void Remember(const std::optional<QByteArray>& bytes);
+    // What the file held when last read or written: its size and a digest.
+    struct Seen {
+        std::size_t size = 0;
+        std::uint64_t digest = 0;
+        bool exists = false;
+        friend bool operator==(const Seen&, const Seen&) = default;
+    };
+    static Seen SeenOf(const std::optional<std::string>& bytes);
 
-    Platform& platform_;
+    SystemServices& services_;
+    Messages& messages_;
     bool backupBeforeRewrite_ = false;
-    // A digest of what the file held when last read or written: empty when there was no
-    // file, nullopt when it is not known (nothing read yet, or the read failed). It tells an
-    // edit by another program from none, same second and size included; nobody forges one.
-    std::optional<QByteArray> seen_;
+    // Tells an edit by another program from none, same second and size included; nobody
+    // forges one. nullopt when it is not known (nothing read yet, or the read failed).
+    std::optional<Seen> seen_;
 };
 
 } // namespace velmora

@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: MIT
+#include "mdlKabegami.h"
+
+#include "ListFileFormat.h"
+#include "PlatformError.h"
+#include "SystemServices.h"
+
+#include <functional>
+#include <new>
+#include <string_view>
+
+namespace velmora {
+
+namespace {
+constexpr std::string_view kListFileName = "Kabegamilist.def";
+constexpr std::string_view kBackupSuffix = ".bak";
+constexpr const char* kChangedOnDiskMessage =
+    "登録済みリストのファイル（Kabegamilist.def）が、読み込んだ後にほかで変更されています。"
+    "その変更を消さないよう、今回の登録・削除は保存しませんでした。ファイルの内容を読み込み"
+    "直しますので、もう一度操作してください。";
+constexpr const char* kChangedOnDiskTitle = "保存できません";
+
+// The nearest folder at or above folder whose name the file can hold; empty when none can.
+std::string StorableFolder(std::string folder) {
+    const std::string_view separator = PathSeparator();
+    while (!folder.empty() && !IsStorableField(folder)) {
+        const std::size_t cut =
+            folder.size() < 2 ? std::string::npos : folder.rfind(separator, folder.size() - 2);
+        folder =
+            cut == std::string::npos ? std::string() : folder.substr(0, cut + separator.size());
+    }
+    return folder;
+}
+
+// A drive's name has no folder above it: one the file cannot hold is not remembered.
+std::string StorableDrive(const std::string& drive) {
+    return IsStorableField(drive) ? drive : std::string();
+}
+} // namespace
+
+mdlKabegami::mdlKabegami(SystemServices& services, Messages& messages)
+    : services_(services), messages_(messages) {}
+
+std::string mdlKabegami::GetAppPath() const {
+    std::string path = services_.AppFolder();
+    if (!path.ends_with(PathSeparator()))
+        path += PathSeparator();
+    return path;
+}
+
+std::string mdlKabegami::ListFilePath() const {
+    return AppPath + std::string(kListFileName);
+}
+
+mdlKabegami::Seen mdlKabegami::SeenOf(const std::optional<std::string>& bytes) {
+    if (!bytes)
+        return {};
+    return {bytes->size(), std::hash<std::string_view>{}(*bytes), true};
+}
+
+void mdlKabegami::LoadKabegamiList() {
+    KabegamiList.clear();
+    ListFileContent content;
+    std::optional<PlatformError> readError;
+    try {
+        const std::string bytes = services_.ReadFile(ListFilePath());
+        seen_ = SeenOf(bytes);
+        content = ParseListFile(bytes, services_);
+    } catch (const ReadError& error) {
+        // The entries complete before the failing read are the user's list all the same.
+        seen_.reset();
+        readError = error;
+        content = ParseListFile(error.BytesRead, services_, true);
+    } catch (const PlatformError& error) {
+        seen_.reset();
+        if (error.Number == Err::FileNotFound) {
+            seen_ = SeenOf(std::nullopt);
+            backupBeforeRewrite_ = false;
+        } else {
+            backupBeforeRewrite_ = true;
+            ShowErrorMessage(error);
+        }
+        return;
+    } catch (const std::bad_alloc&) {
+        seen_.reset();
+        backupBeforeRewrite_ = true;
+        ShowErrorMessage(PlatformError(Err::OutOfMemory));
+        return;
+    }
+    if (content.LastDrive)
+        LastDrive = std::move(*content.LastDrive);
+    if (content.LastFolder)
+        LastFolder = std::move(*content.LastFolder);
+    if (content.FileCopySetting)
+        FileCopySetting = std::move(*content.FileCopySetting);
+    KabegamiList = std::move(content.Entries);
+    backupBeforeRewrite_ =
+        readError || content.ErrorNumber != 0 || content.Encoding != ListEncoding::Utf8;
+    if (readError)
+        ShowErrorMessage(*readError);
+    else if (content.ErrorNumber != 0 && content.ErrorDescription.empty())
+        ShowErrorMessage(PlatformError(content.ErrorNumber));
+    else if (content.ErrorNumber != 0)
+        ShowErrorMessage(content.ErrorNumber, content.ErrorDescription);
+}
+
+bool mdlKabegami::WriteKabegamiList() {
+    try {
+        const ListHeader header{StorableDrive(LastDrive), StorableFolder(LastFolder),
+                                IsStorableField(FileCopySetting) ? FileCopySetting : std::string()};
+        const std::string bytes = FormatListFile(header, KabegamiList);
+        std::optional<std::string> onDisk;
+        if (seen_ || backupBeforeRewrite_) {
+            try {
+                onDisk = services_.ReadFile(ListFilePath());
+            } catch (const PlatformError& error) {
+                if (error.Number != Err::FileNotFound)
+                    throw;
+            }
+        }
+        if (seen_ && SeenOf(onDisk) != *seen_) {
+            messages_.MsgBox(kChangedOnDiskMessage, MsgBoxStyle::Critical, kChangedOnDiskTitle);
+            return false;
+        }
+        if (backupBeforeRewrite_ && onDisk) {
+            // What could not be read, or was read in another encoding, is the user's all
+            // the same: keep its bytes before replacing them.
+            services_.WriteFileAtomically(ListFilePath() + std::string(kBackupSuffix), *onDisk);
+        }
+        onDisk.reset();
+        services_.WriteFileAtomically(ListFilePath(), bytes);
+        seen_ = SeenOf(bytes);
+    } catch (const PlatformError& error) {
+        ShowErrorMessage(error);
+        return false;
+    } catch (const std::bad_alloc&) {
+        ShowErrorMessage(PlatformError(Err::OutOfMemory));
+        return false;
+    }
+    backupBeforeRewrite_ = false;
+    return true;
+}
+
+void mdlKabegami::ShowErrorMessage(const PlatformError& error) const {
+    ShowErrorMessage(error.Number, error.Description);
+}
+
+void mdlKabegami::ShowErrorMessage(int number, const std::string& description) const {
+    messages_.MsgBox(std::to_string(number) + ':' + description, MsgBoxStyle::Critical, "エラー");
+}
+
+} // namespace velmora
