@@ -1,0 +1,381 @@
+// SPDX-License-Identifier: MIT
+#include "ListFileFormat.h"
+
+#include "PlatformError.h"
+#include "SystemServices.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+
+namespace velmora {
+
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+template <typename Unit> bool IsBlank(Unit c) {
+    return c == ' ' || c == '\t';
+}
+template <typename Unit> bool IsDelimiter(Unit c) {
+    return c == ',' || c == '\r' || c == '\n';
+}
+
+// Cuts items out of the file's code units without decoding them: every character the
+// format looks at is ASCII, which is never part of a longer UTF-8 sequence nor the second
+// byte of a code page 932 character.
+template <typename Unit> class ItemReader {
+  public:
+    ItemReader(const Unit* begin, const Unit* end, bool cut) : pos_(begin), end_(end), cut_(cut) {}
+
+    bool AtEnd() const { return pos_ >= end_; }
+
+    // The next item's code units; false when the file ends before it.
+    bool Next(const Unit*& from, const Unit*& to) {
+        while (!AtEnd() && IsBlank(*pos_))
+            ++pos_;
+        if (AtEnd())
+            return false;
+        if (*pos_ == '"') {
+            from = pos_ + 1;
+            to = std::find(from, end_, Unit('"'));
+            if (to == end_ && cut_)
+                return false; // its closing mark was never read
+            pos_ = to < end_ ? to + 1 : end_;
+            // Whatever stands between the closing mark and the delimiter is not part of it.
+            while (!AtEnd() && !IsDelimiter(*pos_))
+                ++pos_;
+        } else {
+            from = pos_;
+            while (!AtEnd() && !IsDelimiter(*pos_))
+                ++pos_;
+            to = pos_;
+        }
+        SkipDelimiter();
+        return true;
+    }
+
+  private:
+    void SkipDelimiter() {
+        if (AtEnd())
+            return;
+        const Unit c = *pos_++;
+        if (c == '\r' && !AtEnd() && *pos_ == '\n')
+            ++pos_;
+    }
+
+    const Unit* pos_;
+    const Unit* const end_;
+    const bool cut_;
+};
+
+// At most how many entries the units can hold, counting one delimiter per item (a CR LF
+// pair once): the list is reserved once instead of regrowing to a multiple of its size.
+template <typename Unit> std::size_t MostEntries(const Unit* begin, const Unit* end) {
+    // One simple count per character: each vectorises.
+    const std::ptrdiff_t commas = std::count(begin, end, Unit(','));
+    const std::ptrdiff_t crs = std::count(begin, end, Unit('\r'));
+    const std::ptrdiff_t lfs = std::count(begin, end, Unit('\n'));
+    return std::size_t(std::max<std::ptrdiff_t>(0, (commas + std::max(crs, lfs) + 1 - 3) / 4));
+}
+
+std::string UndecodableDescription(std::size_t offset) {
+    return "一覧ファイルの " + std::to_string(offset + 1) +
+           " バイト目から先は UTF-8、UTF-16、シフト JIS のどれとしても読めない文字です。"
+           "ファイルは変更しません。";
+}
+
+// Three header items, then four per entry. decode turns one item's units into UTF-8; false
+// when they are no text in the file's encoding, which stops the read there.
+template <typename Unit, typename Decode>
+void ParseItems(const Unit* begin, const Unit* end, bool cut, Decode decode,
+                ListFileContent& content) {
+    ItemReader<Unit> reader(begin, end, cut);
+    const Unit* from = nullptr;
+    const Unit* to = nullptr;
+    const auto next = [&](std::string& item) {
+        if (!reader.Next(from, to)) {
+            content.ErrorNumber = Err::InputPastEnd;
+            return false;
+        }
+        if (!decode(from, to, item)) {
+            content.ErrorNumber = Err::PathFileAccess;
+            content.ErrorDescription =
+                UndecodableDescription(std::size_t(from - begin) * sizeof(Unit));
+            return false;
+        }
+        return true;
+    };
+    for (std::optional<std::string>* header :
+         {&content.LastDrive, &content.LastFolder, &content.FileCopySetting}) {
+        std::string item;
+        if (!next(item))
+            return;
+        *header = std::move(item);
+    }
+    content.Entries.reserve(MostEntries(begin, end));
+    while (!reader.AtEnd()) {
+        KabegamiEntry entry;
+        for (std::string* field :
+             {&entry.Folder, &entry.FileName, &entry.KabegamiPath, &entry.CopiedToPic}) {
+            if (!next(*field))
+                return;
+        }
+        content.Entries.push_back(std::move(entry));
+    }
+}
+
+bool IsHighSurrogate(char16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+// Units already checked to hold only whole surrogate pairs.
+std::string Utf16ToUtf8(const char16_t* from, const char16_t* to) {
+    std::string out;
+    out.reserve(std::size_t(to - from) * 3);
+    for (; from < to; ++from) {
+        if (IsHighSurrogate(*from)) {
+            AppendUtf8(out, 0x10000 + ((char32_t(from[0]) - 0xD800) << 10) +
+                                (char32_t(from[1]) - 0xDC00));
+            ++from;
+        } else {
+            AppendUtf8(out, *from);
+        }
+    }
+    return out;
+}
+
+// UTF-16 in the given byte order. What is no text, an odd last byte or a lone surrogate,
+// gives the unit index where it stands; -1 when all is text.
+std::ptrdiff_t DecodeUtf16(std::string_view bytes, bool bigEndian, std::u16string& units) {
+    units.resize(bytes.size() / 2);
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::ptrdiff_t n = std::ptrdiff_t(units.size());
+    for (std::ptrdiff_t i = 0; i < n; ++i, in += 2)
+        units[i] = bigEndian ? char16_t(in[0] << 8 | in[1]) : char16_t(in[1] << 8 | in[0]);
+    for (std::ptrdiff_t i = 0; i < n; ++i) {
+        if (IsHighSurrogate(units[i]) && i + 1 < n && IsLowSurrogate(units[i + 1]))
+            ++i;
+        else if (IsHighSurrogate(units[i]) || IsLowSurrogate(units[i]))
+            return i;
+    }
+    return bytes.size() % 2 != 0 ? n : -1;
+}
+
+// Where a cut read's units end for the reader: after their last delimiter.
+template <typename Unit> const Unit* WholeEnd(const Unit* begin, const Unit* end, bool cut) {
+    while (cut && end > begin && !IsDelimiter(end[-1]))
+        --end;
+    return end;
+}
+
+void ParseBytes(std::string_view data, TextDecoding& legacy, bool cut,
+                ListFileContent& content) {
+    if (data.starts_with("\xFF\xFE") || data.starts_with("\xFE\xFF")) {
+        content.Encoding = data[0] == '\xFE' ? ListEncoding::Utf16BE : ListEncoding::Utf16LE;
+        std::u16string text;
+        const std::ptrdiff_t bad =
+            DecodeUtf16(data.substr(2), content.Encoding == ListEncoding::Utf16BE, text);
+        const char16_t* const units = text.data();
+        const auto decode = [](const char16_t* from, const char16_t* to, std::string& item) {
+            item = Utf16ToUtf8(from, to);
+            return true;
+        };
+        const char16_t* const end = WholeEnd(units, units + text.size(), cut);
+        if (bad >= 0 && (!cut || bad < end - units)) {
+            // Before what is no text, the file reads as a cut read does.
+            ParseItems(units, WholeEnd(units, units + bad, true), true, decode, content);
+            content.ErrorNumber = Err::PathFileAccess;
+            content.ErrorDescription = UndecodableDescription(std::size_t(2 + 2 * bad));
+            return;
+        }
+        ParseItems(units, end, cut, decode, content);
+        return;
+    }
+    const char* begin = data.data();
+    // A cut read ends at an ASCII delimiter: what stays is whole characters in any encoding.
+    const char* const end = WholeEnd(begin, data.data() + data.size(), cut);
+    if (IsValidUtf8(std::string_view(begin, std::size_t(end - begin)))) {
+        // The mark at the start of the file is no text; one at the start of an item is.
+        if (std::string_view(begin, std::size_t(end - begin)).starts_with(kUtf8Mark))
+            begin += kUtf8Mark.size();
+        ParseItems(
+            begin, end, cut,
+            [](const char* from, const char* to, std::string& item) {
+                item.assign(from, to);
+                return true;
+            },
+            content);
+        return;
+    }
+    content.Encoding = ListEncoding::Cp932;
+    ParseItems(
+        begin, end, cut,
+        [&legacy](const char* from, const char* to, std::string& item) {
+            std::optional<std::string> text =
+                legacy.Cp932ToUtf8(std::string_view(from, std::size_t(to - from)));
+            if (!text)
+                return false;
+            item = std::move(*text);
+            return true;
+        },
+        content);
+}
+
+enum class FieldForm { Plain, Quoted, Unstorable };
+
+// How a field must be written for the reader to give it back unchanged: quoted when the
+// reader would split it or skip its leading blanks; unstorable when it would then hold a
+// quotation mark, or when it is no valid text at all.
+FieldForm FormOf(std::string_view field) {
+    bool needsQuotes = !field.empty() &&
+                       (field.front() == ' ' || field.front() == '\t' || field.front() == '"');
+    bool hasQuote = false;
+    bool ascii = true;
+    for (const char c : field) {
+        // Most characters are none of the few that matter: one test lets them pass.
+        if (static_cast<unsigned char>(c) > ',' && static_cast<unsigned char>(c) < 0x80)
+            continue;
+        if (c == ',' || c == '\r' || c == '\n')
+            needsQuotes = true;
+        else if (c == '"')
+            hasQuote = true;
+        else if (static_cast<unsigned char>(c) >= 0x80)
+            ascii = false;
+    }
+    if (!ascii && !IsValidUtf8(field))
+        return FieldForm::Unstorable;
+    if (!needsQuotes)
+        return FieldForm::Plain;
+    return hasQuote ? FieldForm::Unstorable : FieldForm::Quoted;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = s + text.size();
+    while (s < end) {
+        // Runs of ASCII, eight bytes at a time where they are aligned with nothing.
+        while (end - s >= 8) {
+            std::uint64_t block;
+            std::copy_n(s, 8, reinterpret_cast<unsigned char*>(&block));
+            if ((block & 0x8080808080808080ull) != 0)
+                break;
+            s += 8;
+        }
+        if (s == end)
+            break;
+        const unsigned char c = *s;
+        if (c < 0x80) {
+            ++s;
+            continue;
+        }
+        int length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0)
+                low = 0xA0; // no overlong forms
+            else if (c == 0xED)
+                high = 0x9F; // no surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F; // nothing past U+10FFFF
+        } else {
+            return false;
+        }
+        if (end - s < length || s[1] < low || s[1] > high)
+            return false;
+        for (int i = 2; i < length; ++i) {
+            if (s[i] < 0x80 || s[i] > 0xBF)
+                return false;
+        }
+        s += length;
+    }
+    return true;
+}
+
+ListFileContent ParseListFile(std::string_view bytes, TextDecoding& legacy, bool cut) {
+    ListFileContent content;
+    try {
+        ParseBytes(bytes, legacy, cut, content);
+    } catch (const std::bad_alloc&) {
+        // What was read is dropped too: the program needs its memory back to go on at all.
+        content.Entries = {};
+        content.ErrorNumber = Err::OutOfMemory;
+        content.ErrorDescription.clear();
+    }
+    return content;
+}
+
+bool IsStorableField(std::string_view field) {
+    return FormOf(field) != FieldForm::Unstorable;
+}
+
+std::string FormatListFile(const ListHeader& header, const KabegamiEntries& entries) {
+    std::size_t size = 64;
+    for (const KabegamiEntry& e : entries)
+        size += e.Folder.size() + e.FileName.size() + e.KabegamiPath.size() +
+                e.CopiedToPic.size() + 16;
+    std::string out;
+    out.reserve(size);
+    const auto line = [&out](std::initializer_list<const std::string*> fields) {
+        bool first = true;
+        for (const std::string* field : fields) {
+            const FieldForm form = FormOf(*field);
+            if (form == FieldForm::Unstorable) {
+                throw PlatformError(Err::BadFileName,
+                                    "「" + *field + "」は一覧ファイルに保存できない名前です。");
+            }
+            if (!first)
+                out += ',';
+            first = false;
+            if (form == FieldForm::Quoted) {
+                out += '"';
+                out += *field;
+                out += '"';
+            } else {
+                out += *field;
+            }
+        }
+        out += "\r\n";
+    };
+    line({&header.LastDrive, &header.LastFolder, &header.FileCopySetting});
+    for (const KabegamiEntry& e : entries)
+        line({&e.Folder, &e.FileName, &e.KabegamiPath, &e.CopiedToPic});
+    // The reader drops a byte-order mark at the start of the file: a first field that begins
+    // with U+FEFF keeps it only behind one more.
+    if (out.starts_with(kUtf8Mark))
+        out.insert(0, kUtf8Mark);
+    return out;
+}
+
+} // namespace velmora
