@@ -14,7 +14,9 @@ namespace {
 
 // Access rights tell too little (virtualised Program Files, read-only media): try it.
 bool UserCanWrite(const std::wstring& folder) {
-    const std::wstring probe = folder + L'\\' + kTemporaryPrefix + L"probe";
+    // A name of this process's own: two programs starting at once must not collide.
+    const std::wstring probe =
+        folder + L'\\' + kTemporaryPrefix + L"probe-" + std::to_wstring(::GetCurrentProcessId());
     Handle file(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return file.Valid();

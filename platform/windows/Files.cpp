@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace velmora::windows_impl {
 
@@ -93,20 +94,24 @@ void RemoveFile(const std::wstring& path) {
 
 std::string ReadWholeFile(const std::wstring& path) {
     Handle file = OpenForReading(path);
-    std::string bytes;
-    LARGE_INTEGER size{};
-    if (::GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0)
-        bytes.reserve(std::size_t(size.QuadPart));
-    std::unique_ptr<char[]> buffer(new char[kChunk]);
-    for (;;) {
-        DWORD n = 0;
-        if (!::ReadFile(file.Get(), buffer.get(), kChunk, &n, nullptr)) {
-            const PlatformError error = LastError();
-            throw ReadError(error, std::move(bytes));
+    try {
+        std::string bytes;
+        LARGE_INTEGER size{};
+        if (::GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0)
+            bytes.reserve(std::size_t(size.QuadPart));
+        std::unique_ptr<char[]> buffer(new char[kChunk]);
+        for (;;) {
+            DWORD n = 0;
+            if (!::ReadFile(file.Get(), buffer.get(), kChunk, &n, nullptr)) {
+                const PlatformError error = LastError();
+                throw ReadError(error, std::move(bytes));
+            }
+            if (n == 0)
+                return bytes;
+            bytes.append(buffer.get(), n);
         }
-        if (n == 0)
-            return bytes;
-        bytes.append(buffer.get(), n);
+    } catch (const std::bad_alloc&) {
+        throw PlatformError(Err::OutOfMemory);
     }
 }
 

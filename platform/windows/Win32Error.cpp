@@ -33,7 +33,7 @@ int ErrorNumberOf(unsigned long win32Error) {
         return Err::DiskFull;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-        // Only a folder to be made can meet these: a copy's target is looked at by name.
+        // A folder to be made that is there already; a copy decides about its target itself.
         return Err::PathFileAccess;
     case ERROR_INVALID_NAME:
     case ERROR_FILENAME_EXCED_RANGE:
