@@ -18,6 +18,9 @@ case "${1:-}" in
         wineboot -i >"$log" 2>&1
         wineserver -w
     fi
+    # A server left by an interrupted run would refuse a new one: it goes first.
+    wineserver -k 2>/dev/null || true
+    wineserver -w
     # A persistent server, and wine's own services started now with their output away from
     # CTest: a process that kept a test's pipe open would make CTest wait for it.
     wineserver -p </dev/null >>"$log" 2>&1
