@@ -9,14 +9,16 @@
 
 using namespace velmora;
 using velmora::test::TestFolder;
-using velmora::test::WriteBytes;
 
 TEST_SUITE("desktop") {
     TEST_CASE("the wallpaper set is the one the desktop reports, and none clears it") {
         const auto services = CreateSystemServices();
         TestFolder folder;
         const std::string bmp = folder / "Kabegami.bmp";
-        WriteBytes(folder / "drawn.bmp", std::string("BM") + std::string(52, '\0'));
+        const PictureInfo sample =
+            services->LoadPicture(velmora::test::TestProgramFolder() + "\\sample.jpg");
+        services->SavePicture(sample, bmp);
+        services->SavePicture(sample, folder / "壁紙 2.bmp");
 
         services->SetDeskWallpaper(bmp, WallpaperFlags::SessionOnly);
         CHECK(windows_impl::Narrow(windows_impl::DeskWallpaper()) == bmp);

@@ -60,7 +60,6 @@ TEST_SUITE("place") {
             CHECK(Probe(other) == 0);
         }
         CHECK(Probe(folder.Path()) == 0);
-        CHECK(windows_impl::InstanceMutexName(Widen(folder.Path())).size() < MAX_PATH);
     }
 
     TEST_CASE("the data folder is beside the program when it can be written there") {
