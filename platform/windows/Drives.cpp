@@ -15,11 +15,12 @@ namespace {
 // The selector text of the drive at root ("C:\").
 DriveInfo DescribeDrive(const std::wstring& root) {
     // A drive without its medium must not make Windows ask for one.
-    const UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    DWORD oldMode = 0;
+    ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
     wchar_t label[MAX_PATH + 1] = {};
     const bool ready = ::GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr,
                                                nullptr, nullptr, 0) != 0;
-    ::SetErrorMode(oldMode);
+    ::SetThreadErrorMode(oldMode, nullptr);
     std::wstring name;
     name += wchar_t(std::towlower(root[0]));
     name += L':';

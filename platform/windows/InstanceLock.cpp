@@ -29,6 +29,7 @@ bool InstanceLock::HeldByAnother(const std::wstring& folder) {
     const std::wstring name = InstanceMutexName(folder);
     if (mutex_.Valid() && name == heldName_)
         return false; // this run's own
+    ::SetLastError(ERROR_SUCCESS);
     Handle mutex(::CreateMutexW(nullptr, FALSE, name.c_str()));
     const DWORD error = ::GetLastError();
     // Another user's mutex cannot be opened at all, which shows it is there just as well.
