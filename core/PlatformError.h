@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <concepts>
 #include <exception>
 #include <string>
 #include <utility>
@@ -36,9 +35,7 @@ class PlatformError : public std::exception {
     PlatformError(int number, std::string description);
     // A user interface's own string type, converted once here.
     template <typename Text>
-        requires requires(const Text& text) {
-            { text.toStdString() } -> std::convertible_to<std::string>;
-        }
+        requires requires(const Text& text) { std::string(text.toStdString()); }
     PlatformError(int number, const Text& description)
         : PlatformError(number, std::string(description.toStdString())) {}
 
