@@ -5,7 +5,7 @@
 #   make test   installs what the tests need, builds and runs every test, builds the Debian
 #               package and checks it installed, then the tests again with AddressSanitizer
 #               and UndefinedBehaviorSanitizer (build-asan/), then each fuzz target for a
-#               minute (build-fuzz/)
+#               minute (build-fuzz/), and the Windows edition under wine (build-windows/)
 JOBS ?= 2
 VERSION := $(shell sed -n 's/^project.Velmora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
@@ -13,7 +13,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= 10000000
 STRESS_KILLS ?= 1000
 
-.PHONY: deps deps-run deps-package configure build build-all build-fuzz run test test-plain \
+.PHONY: deps deps-run deps-package deps-windows test-windows configure build build-all build-fuzz run test test-plain \
 	package test-package test-asan test-fuzz fuzz stress bench clean
 
 deps-run:
@@ -21,6 +21,9 @@ deps-run:
 
 deps-package:
 	@scripts/install-deps.sh package
+
+deps-windows:
+	@scripts/install-deps.sh windows
 
 deps:
 	@scripts/install-deps.sh test
@@ -38,10 +41,20 @@ build-all: deps configure
 run: build
 	./build/velmora
 
-test: test-plain test-package test-asan test-fuzz
+test: test-plain test-windows test-package test-asan test-fuzz
 
 test-plain: build-all
 	ctest --test-dir build --output-on-failure -j$(JOBS)
+
+# The Windows edition, cross-built with mingw-w64 (build-windows/) and tested under wine in
+# a prefix of its own there.
+CCACHE_LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+test-windows: deps-windows
+	cmake -S windows -B build-windows -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake $(CCACHE_LAUNCHER)
+	cmake --build build-windows -j$(JOBS)
+	ctest --test-dir build-windows --output-on-failure -j$(JOBS)
 
 # The Debian package, built as Debian builds its own (hardening flags from dpkg-buildflags).
 package: deps-package
@@ -97,7 +110,7 @@ bench: deps configure
 # The list, the bitmap and Pic/ that make run keeps beside build/velmora are the user's own
 # and stay; everything else built goes.
 clean:
-	rm -rf build-asan build-fuzz build-package
+	rm -rf build-asan build-fuzz build-package build-windows
 	if [ -d build ]; then \
 		find build -mindepth 1 -maxdepth 1 ! -name Kabegamilist.def ! -name Kabegamilist.def.bak \
 			! -name 'Mosswick壁紙.BMP' ! -name Pic -exec rm -rf {} +; \

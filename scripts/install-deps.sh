@@ -4,6 +4,8 @@
 # as root.
 #   install-deps.sh run       to build and run the program (make run)
 #   install-deps.sh package   and to build the Debian package (make package)
+#   install-deps.sh windows   to cross-build the Windows edition and test it under wine
+#                             (make test-windows)
 #   install-deps.sh test      and everything the tests and the benchmark use (make test)
 set -eu
 set_name=${1:-test}
@@ -16,6 +18,11 @@ run=(
 package=(
     # CPack finds the program with file and its library packages with dpkg-shlibdeps
     dpkg-dev file
+)
+windows=(
+    g++ make cmake
+    # mingw-w64 with posix threads, wine to run the tests, doctest for the core's tests and these
+    g++-mingw-w64-x86-64-posix wine wine64 doctest-dev
 )
 test=(
     # an X server, a window manager, D-Bus, GSettings with dconf, screen readers
@@ -36,15 +43,14 @@ test=(
     qt6ct
     # benchmark: libjpeg-turbo's own tools to compare with
     libjpeg-turbo-progs time
-    # the core's tests
-    doctest-dev
 )
 case "$set_name" in
 run) packages=("${run[@]}") ;;
 package) packages=("${run[@]}" "${package[@]}") ;;
-test) packages=("${run[@]}" "${package[@]}" "${test[@]}") ;;
+windows) packages=("${windows[@]}") ;;
+test) packages=("${run[@]}" "${package[@]}" "${windows[@]}" "${test[@]}") ;;
 *)
-    echo "usage: $0 run|package|test" >&2
+    echo "usage: $0 run|package|windows|test" >&2
     exit 2
     ;;
 esac

@@ -3,12 +3,12 @@
 
 // What the core's tests share: doctest, and the platform's own reader of code page 932.
 
-#include "Cp932Decoder.h"
 #include "KabegamiEntry.h"
 #include "SystemServices.h"
 
 #include <doctest/doctest.h>
 
+#include <memory>
 #include <ostream>
 
 namespace velmora {
@@ -21,15 +21,8 @@ inline std::ostream& operator<<(std::ostream& out, const KabegamiEntry& e) {
 
 namespace test {
 
-class PlatformText : public TextDecoding {
-  public:
-    std::optional<std::string> Cp932ToUtf8(std::string_view bytes) override {
-        return decoder_.ToUtf8(bytes);
-    }
-
-  private:
-    linux_impl::Cp932Decoder decoder_;
-};
+// The code page 932 reader of the platform the tests run on (tests/core/<platform>/).
+std::unique_ptr<TextDecoding> MakePlatformText();
 
 } // namespace test
 } // namespace velmora

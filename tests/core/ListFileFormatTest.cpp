@@ -12,8 +12,8 @@ using namespace velmora;
 namespace {
 
 ListFileContent Parse(std::string_view bytes, bool cut = false) {
-    test::PlatformText text;
-    return ParseListFile(bytes, text, cut);
+    static const std::unique_ptr<TextDecoding> text = test::MakePlatformText();
+    return ParseListFile(bytes, *text, cut);
 }
 
 int HeaderValuesRead(const ListFileContent& c) {

@@ -152,11 +152,18 @@ TEST_CASE("removing the selected rows keeps the order") {
 }
 
 TEST_CASE("a path lies inside a folder, or not") {
-    CHECK(LiesInside("/app/Pic/a.jpg", "/app/Pic"));
-    CHECK(LiesInside("/app/Pic/sub/a.jpg", "/app/Pic/"));
-    CHECK_FALSE(LiesInside("/app/Pic", "/app/Pic"));
-    CHECK_FALSE(LiesInside("/app/Pic/", "/app/Pic"));
-    CHECK_FALSE(LiesInside("/app/Pictures/a.jpg", "/app/Pic"));
-    CHECK_FALSE(LiesInside("/etc/passwd", "/app/Pic"));
-    CHECK_FALSE(LiesInside("/etc/passwd", ""));
+    // Written with "/", used with the platform's own separator.
+    const auto p = [](const std::string& path) {
+        std::string native;
+        for (const char c : path)
+            native += c == '/' ? std::string(PathSeparator()) : std::string(1, c);
+        return native;
+    };
+    CHECK(LiesInside(p("/app/Pic/a.jpg"), p("/app/Pic")));
+    CHECK(LiesInside(p("/app/Pic/sub/a.jpg"), p("/app/Pic/")));
+    CHECK_FALSE(LiesInside(p("/app/Pic"), p("/app/Pic")));
+    CHECK_FALSE(LiesInside(p("/app/Pic/"), p("/app/Pic")));
+    CHECK_FALSE(LiesInside(p("/app/Pictures/a.jpg"), p("/app/Pic")));
+    CHECK_FALSE(LiesInside(p("/etc/passwd"), p("/app/Pic")));
+    CHECK_FALSE(LiesInside(p("/etc/passwd"), ""));
 }

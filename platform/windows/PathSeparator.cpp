@@ -1,0 +1,10 @@
+// SPDX-License-Identifier: MIT
+#include "SystemServices.h"
+
+namespace velmora {
+
+std::string_view PathSeparator() {
+    return "\\";
+}
+
+} // namespace velmora
