@@ -95,19 +95,31 @@ void Registrar::CopyToPicFolder(const std::string& folder, const std::string& na
 }
 
 bool Registrar::Remove(const std::vector<bool>& selected) {
-    kabegamiBackup_ = module_.KabegamiList;
-    const KabegamiEntries& backup = kabegamiBackup_;
-    module_.KabegamiList = WithoutSelected(backup, selected);
-    const bool written = module_.WriteKabegamiList();
-    module_.LoadKabegamiList();
+    BackupKabegamiList();
+    RemoveSelectedEntries(selected);
+    const bool written = SaveKabegamiList();
     // The copies go only once the list without their entries is on disk: a list that could
     // not be written still names them.
     if (written) {
-        for (std::size_t i = 0; i < backup.size() && i < selected.size(); ++i) {
+        for (std::size_t i = 0; i < kabegamiBackup_.size() && i < selected.size(); ++i) {
             if (selected[i])
-                DeleteCopiedFile(backup[i].KabegamiPath, backup[i].CopiedToPic);
+                DeleteCopiedFile(kabegamiBackup_[i].KabegamiPath, kabegamiBackup_[i].CopiedToPic);
         }
     }
+    return written;
+}
+
+void Registrar::BackupKabegamiList() {
+    kabegamiBackup_ = module_.KabegamiList;
+}
+
+void Registrar::RemoveSelectedEntries(const std::vector<bool>& selected) {
+    module_.KabegamiList = WithoutSelected(kabegamiBackup_, selected);
+}
+
+bool Registrar::SaveKabegamiList() {
+    const bool written = module_.WriteKabegamiList();
+    module_.LoadKabegamiList();
     return written;
 }
 

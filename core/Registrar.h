@@ -61,6 +61,10 @@ class Registrar {
     // A picture that is gone is reported as any missing file.
     void CheckSourceIsThere(const std::string& folder, const std::string& name);
     void DeleteCopiedFile(const std::string& kabegamiPath, const std::string& copiedToPic);
+    void BackupKabegamiList();
+    void RemoveSelectedEntries(const std::vector<bool>& selected);
+    // Writes the list and reads it back; whether the write succeeded.
+    bool SaveKabegamiList();
 
     mdlKabegami& module_;
     SystemServices& services_;

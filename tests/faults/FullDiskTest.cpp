@@ -161,7 +161,7 @@ struct Program {
     }
     QStringList Errors() const {
         QStringList texts;
-        for (const HeadlessPlatform::Box& box : platform.boxes) {
+        for (const MsgBoxCall& box : platform.msgBoxes) {
             if (box.style != kRemovalQuestionStyle)
                 texts << box.text;
         }
@@ -227,7 +227,7 @@ class FullDiskTest : public QObject {
         QCOMPARE(program.window->lstTourokuFileList()->count(), 3);
 
         QVERIFY(free());
-        program.platform.boxes.clear();
+        program.platform.msgBoxes.clear();
         program.StepNext(); // to c
         QVERIFY(program.Register(sources_, "e.bmp", true));
         QVERIFY(program.Remove("b.bmp"));
@@ -287,7 +287,7 @@ class FullDiskTest : public QObject {
         QVERIFY(program.Start());
         QCOMPARE(program.Errors(),
                  QStringList{QStringLiteral("76:") + Described(Err::PathNotFound)});
-        program.platform.boxes.clear();
+        program.platform.msgBoxes.clear();
         QVERIFY(program.Register(sources_, "a.bmp", false));
         program.StepNext();
         QCOMPARE(program.Errors(), QStringList());

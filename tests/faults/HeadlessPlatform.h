@@ -5,6 +5,7 @@
 #pragma once
 
 #include "LinuxPlatform.h"
+#include "MessageRecorder.h"
 
 #include <QList>
 #include <QString>
@@ -13,13 +14,8 @@
 
 namespace velmora::test {
 
-class HeadlessPlatform : public LinuxPlatform {
+class HeadlessPlatform : public LinuxPlatform, public MessageRecorder {
   public:
-    struct Box {
-        QString text;
-        int style = 0;
-        QString title;
-    };
     struct Wallpaper {
         QString bmpPath;
         int flags = 0;
@@ -27,25 +23,19 @@ class HeadlessPlatform : public LinuxPlatform {
 
     explicit HeadlessPlatform(QString appFolder);
 
-    QList<Box> boxes;
     QList<Wallpaper> wallpapers;
     // Answered for every volume when set, so that registering copies into Pic/.
     std::optional<int> driveType;
 
     std::string AppFolder() override;
-    // Yes to the removal question, OK to everything else.
-    int MsgBox(const std::string& text, int style, const std::string& title) override;
+    int MsgBox(const std::string& text, int style, const std::string& title) override {
+        return Record(text, style, title);
+    }
     int GetDriveType(const std::string& root) override;
     void SetDeskWallpaper(const std::string& bmpPath, int flags) override;
-
-    // The number of an error report ("61:..."), or 0 when the box is no error report.
-    static int ErrorNumberOf(const Box& box);
 
   private:
     QString appFolder_;
 };
-
-// The style of the removal question: Yes/No, question mark, No as the default.
-constexpr int kRemovalQuestionStyle = 292;
 
 } // namespace velmora::test

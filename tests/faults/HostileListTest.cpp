@@ -112,7 +112,7 @@ class HostileListTest : public QObject {
         // One question per removal; clicking a row previews it, and what is no picture is
         // reported, which is no concern here.
         int asked = 0;
-        for (const HeadlessPlatform::Box& box : platform.boxes) {
+        for (const MsgBoxCall& box : platform.msgBoxes) {
             if (box.style == kRemovalQuestionStyle)
                 ++asked;
             else

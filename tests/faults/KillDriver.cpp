@@ -155,14 +155,14 @@ int main(int argc, char* argv[]) {
         if (!(registering ? Register(window, module, sources, random) : Remove(window, random)))
             Remove(window, random);
         // Only the removal question may be asked: anything else is a failure to report.
-        for (const HeadlessPlatform::Box& box : platform.boxes) {
+        for (const MsgBoxCall& box : platform.msgBoxes) {
             if (box.style != kRemovalQuestionStyle) {
                 std::fprintf(stderr, "velmora-kill-driver: message box: %s\n",
                              box.text.toLocal8Bit().constData());
                 Die("an operation failed");
             }
         }
-        platform.boxes.clear();
+        platform.msgBoxes.clear();
     }
     return 0;
 }

@@ -49,12 +49,12 @@ int LoadWithFailingRead(HeadlessPlatform& platform, mdlKabegami& module) {
     module.LoadKabegamiList();
     disable("posix/io/rw/read");
     std::printf("entries %lld\n", static_cast<long long>(module.KabegamiList.size()));
-    if (platform.boxes.size() != 1)
-        return platform.boxes.isEmpty() ? kSilentFailure : kManyBoxes;
+    if (platform.msgBoxes.size() != 1)
+        return platform.msgBoxes.isEmpty() ? kSilentFailure : kManyBoxes;
     module.KabegamiList.push_back({"/home/me/", "new.bmp", "/home/me/new.bmp", "0"});
     if (!module.WriteKabegamiList())
         return kManyBoxes;
-    return HeadlessPlatform::ErrorNumberOf(platform.boxes.front());
+    return HeadlessPlatform::ErrorNumberOf(platform.msgBoxes.front());
 }
 } // namespace
 
@@ -73,12 +73,12 @@ int main(int argc, char* argv[]) {
     module.KabegamiList = {{"/media/usb/photos/", "sea.jpg", module.AppPath + "Pic/sea.jpg", "1"},
                            {"/home/me/", "hill.bmp", "/home/me/hill.bmp", "0"}};
     const bool saved = module.WriteKabegamiList();
-    if (platform.boxes.isEmpty())
+    if (platform.msgBoxes.isEmpty())
         return saved ? 0 : kSilentFailure;
     if (saved)
         return kFalseSuccess;
-    if (platform.boxes.size() > 1)
+    if (platform.msgBoxes.size() > 1)
         return kManyBoxes;
-    const int number = HeadlessPlatform::ErrorNumberOf(platform.boxes.front());
+    const int number = HeadlessPlatform::ErrorNumberOf(platform.msgBoxes.front());
     return number > 0 && number < kUsage ? number : kNoErrorReport;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The list file written through the real Linux services onto a full and a read-only disk.
 #include "LinuxPlatform.h"
+#include "MessageRecorder.h"
 #include "QtText.h"
 #include "mdlKabegami.h"
 
@@ -17,12 +18,10 @@ using namespace velmora;
 namespace {
 
 // LinuxPlatform with its message boxes recorded instead of shown.
-class RecordingPlatform : public LinuxPlatform {
+class RecordingPlatform : public LinuxPlatform, public velmora::test::MessageRecorder {
   public:
-    QStringList shown;
-    int MsgBox(const std::string& text, int, const std::string&) override {
-        shown << FromUtf8(text);
-        return MsgBoxResult::Ok;
+    int MsgBox(const std::string& text, int style, const std::string& title) override {
+        return Record(text, style, title);
     }
 };
 
@@ -96,8 +95,8 @@ class ListFileOnRealDiskTest : public QObject {
 
         FillList(module, 2000);
         QVERIFY(!module.WriteKabegamiList());
-        QCOMPARE(platform.shown.size(), 1);
-        QVERIFY2(platform.shown[0].startsWith("61:"), qPrintable(platform.shown[0]));
+        QCOMPARE(platform.msgBoxes.size(), 1);
+        QVERIFY2(platform.msgBoxes[0].text.startsWith("61:"), qPrintable(platform.msgBoxes[0].text));
         QCOMPARE(ReadBytes(FromUtf8(module.ListFilePath())), old);
         QCOMPARE(Leftovers(mountPoint_), QStringList());
         QFile::remove(mountPoint_ + "/filler");
@@ -115,8 +114,8 @@ class ListFileOnRealDiskTest : public QObject {
         const bool written = module.WriteKabegamiList();
         QVERIFY(Run("mount", {"-o", "remount,rw", mountPoint_}));
         QVERIFY(!written);
-        QCOMPARE(platform.shown.size(), 1);
-        QVERIFY2(platform.shown[0].startsWith("75:"), qPrintable(platform.shown[0]));
+        QCOMPARE(platform.msgBoxes.size(), 1);
+        QVERIFY2(platform.msgBoxes[0].text.startsWith("75:"), qPrintable(platform.msgBoxes[0].text));
         QCOMPARE(ReadBytes(FromUtf8(module.ListFilePath())), old);
     }
 };

@@ -34,15 +34,6 @@ void FakePlatform::Before(const QString& operation, const QString& path) {
         beforeOperation(operation, path);
 }
 
-int FakePlatform::MsgBox(const std::string& text, int style, const std::string& title) {
-    msgBoxes.append({FromUtf8(text), style, FromUtf8(title)});
-    if (onMsgBox)
-        onMsgBox(msgBoxes.back());
-    if (!msgBoxAnswers.isEmpty())
-        return msgBoxAnswers.takeFirst();
-    return (style & 7) == MsgBoxStyle::YesNo ? MsgBoxResult::No : MsgBoxResult::Ok;
-}
-
 void FakePlatform::MkDir(const std::string& pathU8) {
     const QString path = FromUtf8(pathU8);
     Before(QStringLiteral("MkDir"), path);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "MessageRecorder.h"
 #include "Platform.h"
 #include "PlatformError.h"
 #include "QtText.h"
@@ -14,12 +15,6 @@
 
 namespace velmora::test {
 
-struct MsgBoxCall {
-    QString text;
-    int style;
-    QString title;
-};
-
 struct WallpaperCall {
     QString path;
     int flags;
@@ -29,7 +24,7 @@ struct WallpaperCall {
 // (tests give it a temporary application folder); what cannot be real in a unit test -
 // message boxes, the desktop wallpaper, the mounted drives, the browser - is recorded and
 // answered from a script.
-class FakePlatform : public Platform {
+class FakePlatform : public Platform, public MessageRecorder {
   public:
     explicit FakePlatform(QString appFolder = {});
 
@@ -37,8 +32,6 @@ class FakePlatform : public Platform {
     QString appFolder;
     bool prevInstance = false;
     std::optional<QRect> workArea = QRect(0, 0, 1024, 740);
-    QList<int> msgBoxAnswers; // taken in order; when empty: OK, or No for Yes/No boxes
-    QList<MsgBoxCall> msgBoxes;
     QList<WallpaperCall> wallpapers;
     QStringList openedUrls;
     std::vector<DriveInfo> drives;       // empty: one drive "/ [root]" holding everything
@@ -47,8 +40,6 @@ class FakePlatform : public Platform {
     // Called before each operation by name ("MkDir", "CopyFile", "WriteFileAtomically",
     // "LoadPicture", "SavePicture", "SetDeskWallpaper", ...); it may throw to simulate a fault.
     std::function<void(const QString& operation, const QString& path)> beforeOperation;
-    // Called when a message box is shown (before it is answered).
-    std::function<void(const MsgBoxCall&)> onMsgBox;
 
     // --- Platform ---
     std::string AppFolder() override { return ToUtf8(appFolder); }
@@ -56,7 +47,9 @@ class FakePlatform : public Platform {
     std::optional<QRect> GetWorkArea() override { return workArea; }
     double TwipsPerPixelX() override { return 15.0; }
     double TwipsPerPixelY() override { return 15.0; }
-    int MsgBox(const std::string& text, int style, const std::string& title) override;
+    int MsgBox(const std::string& text, int style, const std::string& title) override {
+        return Record(text, style, title);
+    }
     void MkDir(const std::string& path) override;
     void CopyFile(const std::string& source, const std::string& target) override;
     void DeleteFile(const std::string& path) override;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/DeepinWallpaper.h"
 #include "PlatformError.h"
+#include "PrivateSession.h"
 #include "SystemServices.h"
 #include "wallpaper/DesktopWallpaper.h"
 
@@ -212,10 +213,8 @@ class DeepinWallpaperTest : public QObject {
   private Q_SLOTS:
     void initTestCase() {
         // Names of Deepin's services are taken on the bus: only on ctest's private one.
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")) ||
-            qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-            QSKIP("runs only through ctest, in its own D-Bus session");
+        if (const QString why = velmora::test::NotInPrivateSession({.dbus = true}); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(dir_.isValid());
         path_ = dir_.filePath(QStringLiteral("Mosswick壁紙.BMP"));
         alternate_ = dir_.filePath(QStringLiteral(".Mosswick壁紙-alt.BMP"));

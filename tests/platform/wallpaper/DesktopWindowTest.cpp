@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/DesktopWindow.h"
+#include "PrivateSession.h"
 #include "wallpaper/DesktopDetect.h"
 
 #include <QCoreApplication>
@@ -54,9 +55,8 @@ class DesktopWindowTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void initTestCase() {
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")))
-            QSKIP("runs only through ctest, under its own X server");
+        if (const QString why = velmora::test::NotInPrivateSession(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         display_ = XOpenDisplay(nullptr);
         QVERIFY2(display_, "no X server");
     }

@@ -2,6 +2,7 @@
 #include "wallpaper/GnomeWallpaper.h"
 #include "LinuxPlatform.h"
 #include "PlatformError.h"
+#include "PrivateSession.h"
 #include "QtText.h"
 #include "SettingsTestSupport.h"
 #include "SystemServices.h"
@@ -66,10 +67,9 @@ class GnomeWallpaperTest : public QObject {
   private Q_SLOTS:
     void initTestCase() {
         // These tests change desktop settings: only in the private session ctest gives them.
-        if (!qEnvironmentVariable("XDG_CONFIG_HOME")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")) ||
-            qgetenv("GSETTINGS_BACKEND") != "dconf")
-            QSKIP("runs only through ctest, in its own D-Bus session with dconf");
+        if (const QString why = velmora::test::NotInPrivateSession({.dbus = true, .dconf = true});
+            !why.isEmpty())
+            QSKIP(qPrintable(why));
         GSettingsSchemaSource* source = g_settings_schema_source_get_default();
         GSettingsSchema* schema =
             source ? g_settings_schema_source_lookup(source, kSchema, TRUE) : nullptr;

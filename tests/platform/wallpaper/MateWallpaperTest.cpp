@@ -2,6 +2,7 @@
 #include "wallpaper/MateWallpaper.h"
 #include "Platform.h"
 #include "PlatformError.h"
+#include "PrivateSession.h"
 #include "SettingsTestSupport.h"
 #include "wallpaper/DesktopWallpaper.h"
 
@@ -82,10 +83,9 @@ class MateWallpaperTest : public QObject {
   private Q_SLOTS:
     void initTestCase() {
         // These tests change desktop settings: only in the private session ctest gives them.
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")) ||
-            qgetenv("GSETTINGS_BACKEND") != "dconf")
-            QSKIP("runs only through ctest, in its own X server and D-Bus session with dconf");
+        if (const QString why = velmora::test::NotInPrivateSession({.dbus = true, .dconf = true});
+            !why.isEmpty())
+            QSKIP(qPrintable(why));
         GSettingsSchemaSource* source = g_settings_schema_source_get_default();
         GSettingsSchema* schema =
             source ? g_settings_schema_source_lookup(source, kSchema, TRUE) : nullptr;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/PcmanfmWallpaper.h"
 #include "PlatformError.h"
+#include "PrivateSession.h"
 #include "SystemServices.h"
 #include "wallpaper/AlternateFile.h"
 #include "wallpaper/DesktopWindow.h"
@@ -97,9 +98,8 @@ class PcmanfmWallpaperTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void initTestCase() {
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")))
-            QSKIP("runs only through ctest, under its own X server and D-Bus session");
+        if (const QString why = velmora::test::NotInPrivateSession(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(dir_.isValid());
         path_ = dir_.filePath(QStringLiteral("Mosswick壁紙.BMP"));
     }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "PrivateSession.h"
 #include "wallpaper/X11RootWallpaper.h"
 
 #include <QDeadlineTimer>
@@ -54,9 +55,8 @@ class PicomTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void initTestCase() {
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")))
-            QSKIP("runs only through ctest, under its own X server");
+        if (const QString why = velmora::test::NotInPrivateSession(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         if (QStandardPaths::findExecutable(QStringLiteral("picom")).isEmpty())
             QSKIP("picom (an X compositor) is not installed");
         display_ = XOpenDisplay(nullptr);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/PlasmaWallpaper.h"
 #include "PlatformError.h"
+#include "PrivateSession.h"
 #include "SystemServices.h"
 #include "wallpaper/AlternateFile.h"
 #include "wallpaper/DesktopWallpaper.h"
@@ -125,10 +126,8 @@ class PlasmaWallpaperTest : public QObject {
   private Q_SLOTS:
     void initTestCase() {
         // Owns a desktop's name on the session bus: only on ctest's private bus.
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")) ||
-            qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-            QSKIP("runs only through ctest, in its own D-Bus session");
+        if (const QString why = velmora::test::NotInPrivateSession({.dbus = true}); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(dir_.isValid());
         path_ = dir_.filePath(QStringLiteral("Mosswick壁紙.BMP"));
         alternate_ = AlternateNameOf(path_);

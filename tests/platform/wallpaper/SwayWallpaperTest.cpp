@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/SwayWallpaper.h"
 #include "PlatformError.h"
+#include "PrivateSession.h"
 #include "SwayTestSession.h"
 #include "SystemServices.h"
 #include "wallpaper/DesktopWallpaper.h"
@@ -32,9 +33,8 @@ class SwayWallpaperTest : public QObject {
   private Q_SLOTS:
     void initTestCase() {
         // The screen of whatever session this runs in is changed: only a private one.
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")))
-            QSKIP("runs only through ctest, in its private session");
+        if (const QString why = velmora::test::NotInPrivateSession(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(fake_.isValid());
         savedPath_ = qgetenv("PATH");
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "wallpaper/SwaybgWallpaper.h"
 #include "PlatformError.h"
+#include "PrivateSession.h"
 #include "SwayTestSession.h"
 #include "SystemServices.h"
 #include "wallpaper/DesktopWallpaper.h"
@@ -93,9 +94,8 @@ class SwaybgWallpaperTest : public QObject {
   private Q_SLOTS:
     void initTestCase() {
         // The screen of whatever session this runs in is changed: only a private one.
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")))
-            QSKIP("runs only through ctest, in its private session");
+        if (const QString why = velmora::test::NotInPrivateSession(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         // No background of sway's own: only the swaybg of these tests draws one.
         const QString reason = session_.Start(QString());
         if (!reason.isEmpty())

@@ -2,6 +2,7 @@
 #include "wallpaper/UnsupportedWallpaper.h"
 #include "LinuxPlatform.h"
 #include "PlatformError.h"
+#include "PrivateSession.h"
 #include "QtText.h"
 
 #include <QTemporaryDir>
@@ -54,9 +55,8 @@ class UnsupportedWallpaperTest : public QObject {
     void initTestCase() {
         // The tests change this process's desktop environment only, but they must not find
         // a real desktop: run them in ctest's private session.
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")))
-            QSKIP("runs only through ctest, in its private session");
+        if (const QString why = velmora::test::NotInPrivateSession(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(emptyData_.isValid());
     }
 

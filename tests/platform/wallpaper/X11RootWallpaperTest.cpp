@@ -2,6 +2,7 @@
 #include "wallpaper/X11RootWallpaper.h"
 #include "Platform.h"
 #include "PlatformError.h"
+#include "PrivateSession.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -105,9 +106,8 @@ class X11RootWallpaperTest : public QObject {
   private Q_SLOTS:
     void initTestCase() {
         // The wallpaper of whatever display this runs on is changed: only a private one.
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")))
-            QSKIP("runs only through ctest, under its own X server");
+        if (const QString why = velmora::test::NotInPrivateSession(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         display_ = XOpenDisplay(nullptr);
         QVERIFY2(display_, "no X server");
         root_ = DefaultRootWindow(display_);

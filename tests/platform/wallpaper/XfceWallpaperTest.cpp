@@ -2,6 +2,7 @@
 #include "wallpaper/XfceWallpaper.h"
 #include "LinuxPlatform.h"
 #include "PlatformError.h"
+#include "PrivateSession.h"
 #include "QtText.h"
 #include "SystemServices.h"
 #include "wallpaper/AlternateFile.h"
@@ -143,9 +144,8 @@ class XfceWallpaperTest : public QObject {
     Q_OBJECT
   private Q_SLOTS:
     void initTestCase() {
-        if (!qEnvironmentVariable("XDG_RUNTIME_DIR")
-                 .startsWith(QLatin1String("/tmp/velmora-test.")))
-            QSKIP("runs only through ctest, under its own X server and D-Bus session");
+        if (const QString why = velmora::test::NotInPrivateSession(); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(dir_.isValid());
         path_ = dir_.filePath(QStringLiteral("Mosswick壁紙.BMP"));
         alternate_ = AlternateNameOf(path_);
