@@ -253,8 +253,13 @@ xprop -root _XROOTPMAP_ID | grep -q 'pixmap id' && fail "a wallpaper was set fro
 # ---- registering ---------------------------------------------------------------------------
 
 step register-two
-reg=$(window_of '壁紙リスト登録')
-wait_until 10 is_active "$reg" || fail "the registration window did not take the focus"
+# Looked up until found active: a search that meets a window being destroyed finds nothing.
+registration_active() {
+    reg=$(window_of '壁紙リスト登録')
+    [ -n "$reg" ] && is_active "$reg"
+}
+wait_until 10 registration_active ||
+    fail "the registration window did not take the focus (active: $(xdotool getactivewindow 2>&1), window '$reg')"
 client_geometry "$reg"
 RX=$CX RY=$CY
 [ "$CW.$CH" = 431.345 ] || fail "registration window client ${CW}x${CH}, not 431x345"
@@ -340,8 +345,13 @@ bitmap_shows "$pics/c-blue.BMP" || fail "removing the wallpaper changed the bitm
 step remove-one
 press_changer register
 wait_until 15 window_of '壁紙リスト登録' >/dev/null || fail "the registration window did not open"
-reg=$(window_of '壁紙リスト登録')
-wait_until 10 is_active "$reg" || fail "the registration window did not take the focus"
+# Looked up until found active: a search that meets a window being destroyed finds nothing.
+registration_active() {
+    reg=$(window_of '壁紙リスト登録')
+    [ -n "$reg" ] && is_active "$reg"
+}
+wait_until 10 registration_active ||
+    fail "the registration window did not take the focus (active: $(xdotool getactivewindow 2>&1), window '$reg')"
 client_geometry "$reg"
 RX=$CX RY=$CY
 registered_y=$((RY + 32)) # lstTourokuFileList 2880, 480, 2535, 1500
