@@ -144,6 +144,10 @@ std::string LinuxPlatform::ReadFile(const std::string& path) {
     return linux_impl::ReadWholeFile(FromUtf8(path));
 }
 
+std::optional<FileStamp> LinuxPlatform::StampOf(const std::string& path) {
+    return linux_impl::StampOf(FromUtf8(path));
+}
+
 void LinuxPlatform::WriteFileAtomically(const std::string& path, std::string_view data) {
     linux_impl::WriteFileAtomically(FromUtf8(path), data);
 }
