@@ -19,6 +19,8 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <malloc.h>
+
 namespace velmora {
 
 namespace {
@@ -170,6 +172,11 @@ PictureInfo LinuxPlatform::LoadPicture(const std::string& path) {
 }
 
 void LinuxPlatform::SavePicture(const PictureInfo& picture, const std::string& bmpPath) {
+    // A conversion's buffers are freed at its end, but glibc keeps freed heap for reuse;
+    // the running program would hold the largest step's memory while it idles.
+    struct TrimAfter {
+        ~TrimAfter() { ::malloc_trim(0); }
+    } trim;
     linux_impl::WriteBitmapFile(ToFile(picture), FromUtf8(bmpPath));
 }
 
