@@ -5,7 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace velmora::bench {
 
@@ -37,6 +40,14 @@ void ReportOpSeconds(double seconds);
 double NowSeconds();
 
 QString Mib(long kib);
+
+// The plain floor a list file's writer and reader are held against: what a program with no
+// format of its own would do. Fields joined at commas, CR LF after each line.
+std::string PlainFormat(const std::vector<std::vector<std::string>>& lines);
+// Temporary file, write, fsync, rename over path, fsync of the folder: as durable as ours.
+void PlainDurableWrite(const std::string& path, const std::string& data);
+// std::getline, then a split at the commas; the number of fields read.
+std::size_t GetlineSplit(const std::string& path);
 QString Ms(double seconds);
 
 } // namespace velmora::bench

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
+#include <fstream>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -111,6 +113,60 @@ QString Mib(long kib) {
 }
 QString Ms(double seconds) {
     return QString::number(seconds * 1000.0, 'f', 1) + " ms";
+}
+
+std::string PlainFormat(const std::vector<std::vector<std::string>>& lines) {
+    std::string out;
+    for (const auto& fields : lines) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (i != 0)
+                out += ',';
+            out += fields[i];
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+void PlainDurableWrite(const std::string& path, const std::string& data) {
+    const std::string temporary = path + ".plain-tmp";
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    for (std::size_t done = 0; done < data.size();) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n <= 0)
+            break;
+        done += std::size_t(n);
+    }
+    ::fsync(fd);
+    ::close(fd);
+    ::rename(temporary.c_str(), path.c_str());
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+std::size_t GetlineSplit(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    std::vector<std::string> fields;
+    std::size_t count = 0;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        fields.clear();
+        std::size_t start = 0;
+        for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos;
+             start = comma + 1)
+            fields.emplace_back(line, start, comma - start);
+        fields.emplace_back(line, start);
+        count += fields.size();
+    }
+    return count;
 }
 
 } // namespace velmora::bench

@@ -18,6 +18,7 @@ using velmora::bench::BenchSection;
     X(Pictures)                                                                                    \
     X(ListFile)                                                                                    \
     X(Registration)                                                                                \
+    X(Memory)                                                                                      \
     // end of the list
 
 #define VELMORA_DECLARE_SECTION(name) BenchSection name##BenchSection();

@@ -5,7 +5,9 @@
 #include "SystemServices.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 namespace velmora {
@@ -19,6 +21,36 @@ template <typename Unit> bool IsBlank(Unit c) {
 }
 template <typename Unit> bool IsDelimiter(Unit c) {
     return c == ',' || c == '\r' || c == '\n';
+}
+
+// The high bit of each of the eight bytes of block that equals c, exactly.
+std::uint64_t BytesEqual(std::uint64_t block, unsigned char c) {
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    const std::uint64_t t = block ^ (0x0101010101010101ull * c);
+    return ~(((t & kLow7) + kLow7) | t | kLow7);
+}
+
+// Summed by a multiplication: std::popcount is a library call on a baseline x86-64 build.
+int CountByte(std::uint64_t block, unsigned char c) {
+    return int(((BytesEqual(block, c) >> 7) * 0x0101010101010101ull) >> 56);
+}
+
+// The first delimiter from p on, or end. Bytes eight at a time: items are long and this is
+// most of a load's work.
+template <typename Unit> const Unit* FindDelimiter(const Unit* p, const Unit* end) {
+    if constexpr (sizeof(Unit) == 1 && std::endian::native == std::endian::little) {
+        for (; end - p >= 8; p += 8) {
+            std::uint64_t block;
+            std::memcpy(&block, p, 8);
+            const std::uint64_t found =
+                BytesEqual(block, ',') | BytesEqual(block, '\r') | BytesEqual(block, '\n');
+            if (found != 0)
+                return p + std::countr_zero(found) / 8;
+        }
+    }
+    while (p < end && !IsDelimiter(*p))
+        ++p;
+    return p;
 }
 
 // Cuts items out of the file's code units without decoding them: every character the
@@ -47,8 +79,7 @@ template <typename Unit> class ItemReader {
                 ++pos_;
         } else {
             from = pos_;
-            while (!AtEnd() && !IsDelimiter(*pos_))
-                ++pos_;
+            pos_ = FindDelimiter(pos_, end_);
             to = pos_;
         }
         SkipDelimiter();
@@ -69,14 +100,36 @@ template <typename Unit> class ItemReader {
     const bool cut_;
 };
 
+struct DelimiterCounts {
+    std::ptrdiff_t commas = 0, crs = 0, lfs = 0;
+};
+
+template <typename Unit> DelimiterCounts CountDelimiters(const Unit* begin, const Unit* end) {
+    DelimiterCounts n;
+    if constexpr (sizeof(Unit) == 1) {
+        // Eight bytes at a time, all three in one pass: this runs on every load.
+        for (; end - begin >= 8; begin += 8) {
+            std::uint64_t block;
+            std::memcpy(&block, begin, 8);
+            n.commas += CountByte(block, ',');
+            n.crs += CountByte(block, '\r');
+            n.lfs += CountByte(block, '\n');
+        }
+    }
+    for (; begin < end; ++begin) {
+        n.commas += *begin == Unit(',');
+        n.crs += *begin == Unit('\r');
+        n.lfs += *begin == Unit('\n');
+    }
+    return n;
+}
+
 // At most how many entries the units can hold, counting one delimiter per item (a CR LF
 // pair once): the list is reserved once instead of regrowing to a multiple of its size.
 template <typename Unit> std::size_t MostEntries(const Unit* begin, const Unit* end) {
-    // One simple count per character: each vectorises.
-    const std::ptrdiff_t commas = std::count(begin, end, Unit(','));
-    const std::ptrdiff_t crs = std::count(begin, end, Unit('\r'));
-    const std::ptrdiff_t lfs = std::count(begin, end, Unit('\n'));
-    return std::size_t(std::max<std::ptrdiff_t>(0, (commas + std::max(crs, lfs) + 1 - 3) / 4));
+    const DelimiterCounts n = CountDelimiters(begin, end);
+    return std::size_t(
+        std::max<std::ptrdiff_t>(0, (n.commas + std::max(n.crs, n.lfs) + 1 - 3) / 4));
 }
 
 std::string UndecodableDescription(std::size_t offset) {
@@ -252,7 +305,17 @@ FieldForm FormOf(std::string_view field) {
         !field.empty() && (field.front() == ' ' || field.front() == '\t' || field.front() == '"');
     bool hasQuote = false;
     bool ascii = true;
-    for (const char c : field) {
+    std::size_t i = 0;
+    // Eight at a time while every byte is plain ASCII above ','.
+    for (; field.size() - i >= 8; i += 8) {
+        std::uint64_t block;
+        std::memcpy(&block, field.data() + i, 8);
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+        constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+        if (((block - kOnes * (',' + 1)) & ~block & kHigh) != 0 || (block & kHigh) != 0)
+            break;
+    }
+    for (const char c : field.substr(i)) {
         // Most characters are none of the few that matter: one test lets them pass.
         if (static_cast<unsigned char>(c) > ',' && static_cast<unsigned char>(c) < 0x80)
             continue;

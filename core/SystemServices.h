@@ -6,6 +6,7 @@
 // throwing PlatformError (number + description). Each platform implements them in its own
 // folder under platform/; each user interface adds its own message boxes (Messages).
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -82,6 +83,17 @@ class ProgramPlace {
     virtual bool PrevInstance(const std::string& folder) = 0;
 };
 
+// What tells one version of a file from another without reading it. Equal stamps of one
+// path mean the same bytes: any write changes the change time, which no program can set.
+struct FileStamp {
+    std::uint64_t Volume = 0;
+    std::uint64_t Identity = 0; // inode or file index: a replaced file is another one
+    std::uint64_t Size = 0;
+    std::int64_t WriteTimeNs = 0;
+    std::int64_t ChangeTimeNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 // Files and folders. A trailing separator on a folder name is allowed.
 class Files {
   public:
@@ -99,6 +111,10 @@ class Files {
     // Removes what a killed earlier run left of its atomic writes in folder.
     virtual void RemoveTemporaryFiles(const std::string& folder) = 0;
     virtual bool FileExists(const std::string& path) = 0;
+    // The file's stamp, or nothing when it cannot be trusted to change with the next write
+    // (the file changed within the clock's last tick, or the platform has no stamps) or the
+    // file cannot be examined. Nothing makes callers compare the bytes instead.
+    virtual std::optional<FileStamp> StampOf(const std::string&) { return std::nullopt; }
     // The path with every link and "." or ".." resolved, as far as it exists.
     virtual std::string ResolvePath(const std::string& path) = 0;
     // Names of the visible subfolders, and of the files matching one of the patterns

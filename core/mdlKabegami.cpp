@@ -60,11 +60,18 @@ mdlKabegami::Seen mdlKabegami::SeenOf(const std::optional<std::string>& bytes) {
 
 void mdlKabegami::LoadKabegamiList() {
     KabegamiList.clear();
+    seenStamp_.reset();
     ListFileContent content;
     std::optional<PlatformError> readError;
     try {
+        // A stamp that is the same before and after the read belongs to the bytes read.
+        const std::optional<FileStamp> before = services_.StampOf(ListFilePath());
         const std::string bytes = services_.ReadFile(ListFilePath());
+        const std::optional<FileStamp> after =
+            before ? services_.StampOf(ListFilePath()) : std::nullopt;
         seen_ = SeenOf(bytes);
+        if (before && after == before)
+            seenStamp_ = before;
         content = ParseListFile(bytes, services_);
     } catch (const ReadError& error) {
         // The entries complete before the failing read are the user's list all the same.
@@ -110,15 +117,7 @@ bool mdlKabegami::WriteKabegamiList() {
                                 IsStorableField(FileCopySetting) ? FileCopySetting : std::string()};
         const std::string bytes = FormatListFile(header, KabegamiList);
         std::optional<std::string> onDisk;
-        if (seen_ || backupBeforeRewrite_) {
-            try {
-                onDisk = services_.ReadFile(ListFilePath());
-            } catch (const PlatformError& error) {
-                if (error.Number != Err::FileNotFound)
-                    throw;
-            }
-        }
-        if (seen_ && SeenOf(onDisk) != *seen_) {
+        if (!UnchangedOnDisk(onDisk)) {
             messages_.MsgBox(kChangedOnDiskMessage, MsgBoxStyle::Critical, kChangedOnDiskTitle);
             return false;
         }
@@ -128,6 +127,8 @@ bool mdlKabegami::WriteKabegamiList() {
             services_.WriteFileAtomically(ListFilePath() + std::string(kBackupSuffix), *onDisk);
         }
         onDisk.reset();
+        // Whatever happens now, the stamp no longer describes the file.
+        seenStamp_.reset();
         services_.WriteFileAtomically(ListFilePath(), bytes);
         seen_ = SeenOf(bytes);
     } catch (const PlatformError& error) {
@@ -139,6 +140,21 @@ bool mdlKabegami::WriteKabegamiList() {
     }
     backupBeforeRewrite_ = false;
     return true;
+}
+
+bool mdlKabegami::UnchangedOnDisk(std::optional<std::string>& onDisk) {
+    if (seen_ && seenStamp_ && !backupBeforeRewrite_ &&
+        services_.StampOf(ListFilePath()) == seenStamp_)
+        return true;
+    if (seen_ || backupBeforeRewrite_) {
+        try {
+            onDisk = services_.ReadFile(ListFilePath());
+        } catch (const PlatformError& error) {
+            if (error.Number != Err::FileNotFound)
+                throw;
+        }
+    }
+    return !seen_ || SeenOf(onDisk) == *seen_;
 }
 
 void mdlKabegami::ShowErrorMessage(const PlatformError& error) const {

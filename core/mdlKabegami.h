@@ -2,6 +2,7 @@
 #pragma once
 
 #include "KabegamiEntry.h"
+#include "SystemServices.h"
 
 #include <cstdint>
 #include <optional>
@@ -69,6 +70,9 @@ class mdlKabegami {
         bool exists = false;
         friend bool operator==(const Seen&, const Seen&) = default;
     };
+    // Whether the file is still what was last read or written: by its stamp when one was
+    // taken around the last read, else by its bytes, which are then returned in onDisk.
+    bool UnchangedOnDisk(std::optional<std::string>& onDisk);
     static Seen SeenOf(const std::optional<std::string>& bytes);
 
     SystemServices& services_;
@@ -77,6 +81,8 @@ class mdlKabegami {
     // Tells an edit by another program from none, same second and size included; nobody
     // forges one. nullopt when it is not known (nothing read yet, or the read failed).
     std::optional<Seen> seen_;
+    // The file's stamp when the bytes seen_ describes were read; saves reading them again.
+    std::optional<FileStamp> seenStamp_;
 };
 
 } // namespace velmora

@@ -4,12 +4,14 @@
 #include "AtomicReplace.h"
 #include "Errno.h"
 #include "PosixFile.h"
+#include "SystemServices.h"
 
 #include <QFile>
 
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -169,6 +171,39 @@ bool FileExists(const QString& path) {
     }
     struct stat st {};
     return ::stat(name.constData(), &st) == 0;
+}
+
+namespace {
+
+std::int64_t Nanoseconds(const timespec& t) {
+    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+} // namespace
+
+std::optional<FileStamp> StampOf(const QString& path) {
+    QByteArray name;
+    try {
+        name = EncodePath(path);
+    } catch (const PlatformError&) {
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    // File times come from the kernel's coarse clock, cut to the file system's precision. A
+    // change still within that tick could leave them as they are: such a stamp proves
+    // nothing. Whole milliseconds suggest a coarse file system (FAT keeps 2 s).
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    const bool coarse = st.st_mtim.tv_nsec % 1000000 == 0 && st.st_ctim.tv_nsec % 1000000 == 0;
+    const std::int64_t settled = Nanoseconds(now) - (coarse ? std::int64_t(3) * 1000000000 : 0);
+    const std::int64_t write = Nanoseconds(st.st_mtim);
+    const std::int64_t change = Nanoseconds(st.st_ctim);
+    if (write >= settled || change >= settled)
+        return std::nullopt;
+    return FileStamp{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size),
+                     write, change};
 }
 
 namespace {

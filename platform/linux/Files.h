@@ -6,8 +6,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+namespace velmora {
+struct FileStamp;
+}
 
 namespace velmora::linux_impl {
 
@@ -29,6 +34,9 @@ void WriteFileAtomically(const QString& path, std::string_view data);
 void RemoveTemporaryFiles(const QString& folder);
 // True when path names something that exists, after following symbolic links.
 bool FileExists(const QString& path);
+// The stamp of the file path names (links followed); nothing when it cannot be examined or
+// when a write could come so soon after its last change that the times would not move.
+std::optional<FileStamp> StampOf(const QString& path);
 // The absolute path with symbolic links, "." and ".." resolved as far as the path exists;
 // the part that does not exist (from a missing name, a dangling link or a link cycle on) is
 // kept as written, cleaned. No trailing "/" except for "/".

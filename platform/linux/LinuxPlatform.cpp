@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <malloc.h>
+
 namespace velmora {
 
 namespace {
@@ -86,6 +88,10 @@ std::string LinuxPlatform::ReadFile(const std::string& path) {
     return linux_impl::ReadWholeFile(FromUtf8(path));
 }
 
+std::optional<FileStamp> LinuxPlatform::StampOf(const std::string& path) {
+    return linux_impl::StampOf(FromUtf8(path));
+}
+
 void LinuxPlatform::WriteFileAtomically(const std::string& path, std::string_view data) {
     linux_impl::WriteFileAtomically(FromUtf8(path), data);
 }
@@ -108,6 +114,11 @@ PictureInfo LinuxPlatform::LoadPicture(const std::string& path) {
 }
 
 void LinuxPlatform::SavePicture(const PictureInfo& picture, const std::string& bmpPath) {
+    // A conversion's buffers are freed at its end, but glibc keeps freed heap for reuse;
+    // the running program would hold the largest step's memory while it idles.
+    struct TrimAfter {
+        ~TrimAfter() { ::malloc_trim(0); }
+    } trim;
     linux_impl::WriteBitmapFile(ToFile(picture), FromUtf8(bmpPath));
 }
 

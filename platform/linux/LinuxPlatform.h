@@ -33,6 +33,7 @@ class LinuxPlatform : public Platform {
     void WriteFileAtomically(const std::string& path, std::string_view data) override;
     void RemoveTemporaryFiles(const std::string& folder) override;
     bool FileExists(const std::string& path) override;
+    std::optional<FileStamp> StampOf(const std::string& path) override;
     std::string ResolvePath(const std::string& path) override;
     PictureInfo LoadPicture(const std::string& path) override;
     void SavePicture(const PictureInfo& picture, const std::string& bmpPath) override;

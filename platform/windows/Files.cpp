@@ -3,10 +3,12 @@
 
 #include "AtomicReplace.h"
 #include "Handle.h"
+#include "SystemServices.h"
 #include "TemporaryPrefix.h"
 #include "Win32.h"
 #include "Win32Error.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -144,6 +146,42 @@ void RemoveTemporaryFiles(const std::wstring& folder) {
 
 bool FileExists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+namespace {
+
+std::int64_t Ticks(FILETIME time) {
+    return std::int64_t((std::uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+} // namespace
+
+std::optional<FileStamp> StampOf(const std::wstring& path) {
+    Handle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    if (!file.Valid())
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandle(file.Get(), &info) ||
+        !::GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof basic) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    // File times come from the system clock's tick (100 ns units); a change within the
+    // current tick could leave them unchanged. Whole milliseconds, or no change time, suggest
+    // a coarse file system (FAT keeps 2 s).
+    FILETIME nowTime{};
+    ::GetSystemTimeAsFileTime(&nowTime);
+    const std::int64_t write = Ticks(info.ftLastWriteTime);
+    const std::int64_t change = basic.ChangeTime.QuadPart;
+    const bool coarse = change == 0 || (write % 10000 == 0 && change % 10000 == 0);
+    const std::int64_t settled = Ticks(nowTime) - (coarse ? std::int64_t(30000000) : 0);
+    if (write >= settled || change >= settled)
+        return std::nullopt;
+    return FileStamp{
+        info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+        (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow, write * 100, change * 100};
 }
 
 } // namespace velmora::windows_impl

@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+namespace velmora {
+struct FileStamp;
+}
 
 namespace velmora::windows_impl {
 
@@ -22,5 +27,8 @@ void WriteFileAtomically(const std::wstring& path, std::string_view data);
 // that does not exist has nothing to remove.
 void RemoveTemporaryFiles(const std::wstring& folder);
 bool FileExists(const std::wstring& path);
+// The stamp of the file at path; nothing when it cannot be examined or changed so recently
+// that a write now might leave its times as they are.
+std::optional<FileStamp> StampOf(const std::wstring& path);
 
 } // namespace velmora::windows_impl

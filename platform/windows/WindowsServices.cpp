@@ -69,6 +69,14 @@ void WindowsServices::RemoveTemporaryFiles(const std::string& folder) {
     windows_impl::RemoveTemporaryFiles(Widen(folder));
 }
 
+std::optional<FileStamp> WindowsServices::StampOf(const std::string& path) {
+    try {
+        return windows_impl::StampOf(Widen(path));
+    } catch (const PlatformError&) {
+        return std::nullopt;
+    }
+}
+
 bool WindowsServices::FileExists(const std::string& path) {
     try {
         return windows_impl::FileExists(Widen(path));

@@ -22,6 +22,7 @@ class WindowsServices : public SystemServices {
     void WriteFileAtomically(const std::string& path, std::string_view data) override;
     void RemoveTemporaryFiles(const std::string& folder) override;
     bool FileExists(const std::string& path) override;
+    std::optional<FileStamp> StampOf(const std::string& path) override;
     std::string ResolvePath(const std::string& path) override;
     std::vector<std::string> ListSubfolders(const std::string& folder) override;
     std::vector<std::string> ListFiles(const std::string& folder,

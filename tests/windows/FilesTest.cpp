@@ -8,13 +8,45 @@
 
 #include <doctest.h>
 
+#include <optional>
+
 using namespace velmora;
 using velmora::test::NamesIn;
 using velmora::test::ReadBytes;
 using velmora::test::TestFolder;
 using velmora::test::WriteBytes;
+using velmora::windows_impl::Handle;
+using velmora::windows_impl::Widen;
 
 TEST_SUITE("files") {
+    TEST_CASE("a same-size edit that puts back the write time still changes the stamp") {
+        const auto services = CreateSystemServices();
+        TestFolder folder;
+        const std::string path = folder / "list.def";
+        services->WriteFileAtomically(path, "abc");
+        ::Sleep(100); // past the clock's tick: the stamp can be trusted
+        const std::optional<FileStamp> first = services->StampOf(path);
+        REQUIRE(first.has_value());
+        CHECK(services->StampOf(path) == first);
+
+        Handle file(::CreateFileW(Widen(path).c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        REQUIRE(file.Valid());
+        FILETIME written{};
+        REQUIRE(::GetFileTime(file.Get(), nullptr, nullptr, &written));
+        DWORD done = 0;
+        REQUIRE(::WriteFile(file.Get(), "x", 1, &done, nullptr));
+        REQUIRE(::SetFileTime(file.Get(), nullptr, nullptr, &written));
+        file = Handle();
+        ::Sleep(100);
+
+        const std::optional<FileStamp> second = services->StampOf(path);
+        REQUIRE(second.has_value());
+        CHECK(second->Size == first->Size);
+        CHECK(second->WriteTimeNs == first->WriteTimeNs);
+        CHECK(*second != *first);
+    }
+
     TEST_CASE("a missing file and a missing folder give their own numbers") {
         const auto services = CreateSystemServices();
         TestFolder folder;

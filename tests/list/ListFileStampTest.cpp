@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+// The list file's change detection by stamp, through the real Linux services: edits that
+// keep the file's size, and even its write time, must still stop a rewrite.
+#include "LinuxPlatform.h"
+#include "QtText.h"
+#include "mdlKabegami.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace velmora;
+
+namespace {
+
+class RecordingPlatform : public LinuxPlatform {
+  public:
+    int shown = 0;
+    int MsgBox(const std::string&, int, const std::string&) override {
+        ++shown;
+        return MsgBoxResult::Ok;
+    }
+};
+
+// Past the kernel's clock tick, so that the next load's stamp can be trusted.
+void WaitForTheClock() {
+    QTest::qSleep(50);
+}
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Changes one byte in place: same file, same size.
+bool EditInPlace(const QString& path, bool keepWriteTime) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat before {};
+    const int fd = ::open(name.constData(), O_RDWR);
+    if (fd < 0 || ::fstat(fd, &before) != 0)
+        return false;
+    char byte = 0;
+    const bool done = ::pread(fd, &byte, 1, 0) == 1 && (byte = byte == 'a' ? 'b' : 'a') &&
+                      ::pwrite(fd, &byte, 1, 0) == 1;
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    const bool kept = !keepWriteTime || ::futimens(fd, times) == 0;
+    return ::close(fd) == 0 && done && kept;
+}
+
+} // namespace
+
+class ListFileStampTest : public QObject {
+    Q_OBJECT
+
+    void Check(bool keepWriteTime) {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        RecordingPlatform platform;
+        mdlKabegami module(platform);
+        module.AppPath = ToUtf8(dir.path() + "/");
+        module.LastDrive = "x";
+        module.KabegamiList.push_back({"/p/", "a.bmp", "/p/a.bmp", "0"});
+        QVERIFY(module.WriteKabegamiList());
+        WaitForTheClock();
+        module.LoadKabegamiList();
+        QVERIFY(platform.StampOf(module.ListFilePath()).has_value());
+        // Unchanged: written without a false alarm.
+        module.KabegamiList.push_back({"/p/", "b.bmp", "/p/b.bmp", "0"});
+        QVERIFY(module.WriteKabegamiList());
+        WaitForTheClock();
+        module.LoadKabegamiList();
+        const QString path = FromUtf8(module.ListFilePath());
+        QVERIFY(EditInPlace(path, keepWriteTime));
+        // An edit long past: its stamp is trusted, and must differ.
+        WaitForTheClock();
+        const QByteArray edited = ReadBytes(path);
+        module.KabegamiList.push_back({"/p/", "c.bmp", "/p/c.bmp", "0"});
+        QVERIFY(!module.WriteKabegamiList());
+        QCOMPARE(platform.shown, 1);
+        QCOMPARE(ReadBytes(path), edited);
+    }
+
+  private Q_SLOTS:
+    void sameSizeEditAfterLoadStopsTheWrite() { Check(false); }
+    void editThatPutsBackTheWriteTimeStopsTheWrite() { Check(true); }
+};
+
+QTEST_GUILESS_MAIN(ListFileStampTest)
+#include "ListFileStampTest.moc"
