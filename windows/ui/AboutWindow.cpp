@@ -6,19 +6,12 @@
 #include "SystemServices.h"
 #include "WicBitmap.h"
 #include "WideText.h"
+#include "WindowLayouts.h"
 #include "resource.h"
 
 namespace velmora::win32 {
 
 namespace {
-
-constexpr TwipsRect kControls[] = {
-    {IDC_VER_LABEL4, 240, 240, 5055, 375},   {IDC_VER_LABEL5, 240, 480, 5055, 375},
-    {IDC_VER_IMAGE1, 480, 960, 1395, 795},   {IDC_VER_LABEL1, 2040, 960, 1575, 375},
-    {IDC_VER_LABEL3, 3600, 1080, 1215, 255}, {IDC_VER_LABEL2, 2280, 1440, 2535, 255},
-    {IDC_VER_URL, 480, 2160, 4695, 255},     {IDC_VER_MAIL, 480, 2400, 2775, 255},
-    {IDC_VER_OK, 3960, 2640, 1215, 495},
-};
 
 constexpr COLORREF kPurple = RGB(128, 0, 128);
 constexpr COLORREF kDarkBlue = RGB(0, 0, 192);
@@ -117,7 +110,7 @@ INT_PTR CALLBACK AboutWindow::Proc(HWND window, UINT message, WPARAM wParam, LPA
 
 void AboutWindow::Form_Load() {
     const Dpi dpi = ScreenDpi();
-    LayOut(window_, 5430, 3390, kControls, dpi);
+    LayOut(window_, kAboutLayout, dpi);
     CentreOnScreen(window_);
     const HICON icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VELMORA),
                                                      IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));

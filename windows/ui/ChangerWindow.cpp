@@ -6,6 +6,7 @@
 #include "RegistrationWindow.h"
 #include "Stepping.h"
 #include "SystemServices.h"
+#include "WindowLayouts.h"
 #include "mdlKabegami.h"
 #include "resource.h"
 
@@ -17,12 +18,6 @@ namespace {
 
 constexpr const char* kBitmapName = "Mosswick壁紙.BMP";
 constexpr const char* kPicFolder = "Pic";
-
-constexpr TwipsRect kControls[] = {
-    {IDC_TOUROKU, 720, 0, 375, 375},
-    {IDC_GOPREV, 0, 0, 375, 375},
-    {IDC_GONEXT, 360, 0, 375, 375},
-};
 
 bool CtrlAlone(WPARAM mouseKeys) {
     return (mouseKeys & MK_CONTROL) != 0 && (mouseKeys & MK_SHIFT) == 0 &&
@@ -132,7 +127,7 @@ void ChangerWindow::Form_Load() {
     SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     const Dpi dpi = ScreenDpi();
-    LayOut(window_, 1080, 360, kControls, dpi);
+    LayOut(window_, kChangerLayout, dpi);
     hammer_ =
         static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_HAMMER), IMAGE_BITMAP,
                                         TwipsToPixels(360, dpi.x), TwipsToPixels(360, dpi.y), 0));

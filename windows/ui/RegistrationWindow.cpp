@@ -5,21 +5,13 @@
 #include "PlatformError.h"
 #include "SystemServices.h"
 #include "WideText.h"
+#include "WindowLayouts.h"
 #include "mdlKabegami.h"
 #include "resource.h"
 
 namespace velmora::win32 {
 
 namespace {
-
-constexpr TwipsRect kControls[] = {
-    {IDC_LABEL1, 120, 120, 1215, 255},       {IDC_DRIVE1, 120, 480, 2295, 300},
-    {IDC_DIR1, 120, 840, 2295, 1560},        {IDC_FILE1, 120, 2400, 2295, 1710},
-    {IDC_CMDTOUROKU, 120, 4320, 2295, 375},  {IDC_FILECOPY, 120, 4800, 5775, 375},
-    {IDC_LABEL2, 2880, 120, 1455, 255},      {IDC_REGISTERED, 2880, 480, 2535, 1500},
-    {IDC_ERRMESSAGE, 2880, 2040, 3255, 255}, {IDC_PREVIEW, 3000, 2400, 2295, 2175},
-    {IDC_ABOUT, 5520, 1200, 855, 375},       {IDC_DELETE, 5520, 1560, 855, 375},
-};
 
 // A drop-down list's height is that of its open list: the closed selector gets the height
 // laid out, the open list room for several drives below it.
@@ -138,7 +130,7 @@ void RegistrationWindow::Form_Load() {
     const Dpi dpi = ScreenDpi();
     dpiX_ = dpi.x;
     dpiY_ = dpi.y;
-    LayOut(window_, 6465, 5175, kControls, dpi);
+    LayOut(window_, kRegistrationLayout, dpi);
     FitDropDown(GetDlgItem(window_, IDC_DRIVE1));
     for (int id : {IDC_LABEL1, IDC_LABEL2})
         fonts_.Apply(GetDlgItem(window_, id), {L"ＭＳ Ｐゴシック", 11.25, true}, dpi.y);
