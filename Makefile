@@ -6,6 +6,7 @@
 #               package and checks it installed, then the tests again with AddressSanitizer
 #               and UndefinedBehaviorSanitizer (build-asan/), then each fuzz target for a
 #               minute (build-fuzz/), and the Windows edition under wine (build-windows/)
+# Besides, make windows cross-builds the Windows edition into dist/velmora-windows-x64.zip.
 JOBS ?= 2
 VERSION := $(shell sed -n 's/^project.Velmora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 

@@ -1,0 +1,78 @@
+#!/bin/bash
+# SPDX-License-Identifier: MIT
+# velmora.exe end to end under wine, driven by xdotool (run inside x-session.sh): the
+# changer window at the work area's bottom-left corner, the registration window, a picture
+# registered into the list file, and ">" making it the wallpaper.
+#   e2e.sh VELMORA_EXE WALLPAPER_PROBE_EXE SAMPLE_JPG
+set -euo pipefail
+exe=$1 probe=$2 sample=$3
+: "${WINEPREFIX:?}" "${DISPLAY:?}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+
+# The data folder is the program's own, on C:, a fixed disk: nothing is copied to Pic\.
+data="$WINEPREFIX/drive_c/velmora-e2e"
+winData='C:\velmora-e2e'
+rm -rf "$data" && mkdir -p "$data"
+cp "$exe" "$data/velmora.exe"
+cp "$sample" "$data/sample.jpg"
+
+# What the screen showed goes beside the prefix, for the one who reads the failure.
+fail() {
+    echo "FAIL: $*" >&2
+    import -window root "$WINEPREFIX-failure.png" 2>/dev/null || true
+    exit 1
+}
+# Waits until the command succeeds, up to a minute.
+wait_for() {
+    local deadline=$((SECONDS + 60))
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.2
+    done
+}
+window() { timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
+gone() { ! xdotool search --name "$1" >/dev/null 2>&1; }
+
+wine "$winData\\velmora.exe" </dev/null >/dev/null 2>&1 &
+program=$!
+trap 'kill $program 2>/dev/null || true' EXIT
+
+changer=$(window '^Mosswick$') || fail "the changer window did not appear"
+eval "$(xdotool getwindowgeometry --shell "$changer")"
+screenHeight=$(xdotool getdisplaygeometry | cut -d' ' -f2)
+echo "changer at $X,$Y size ${WIDTH}x$HEIGHT, screen height $screenHeight"
+# The X window is the client area; the frame around it is at most a few pixels.
+((X >= 0 && X <= 8)) || fail "changer not at the left edge: $X"
+((screenHeight - (Y + HEIGHT) >= 0 && screenHeight - (Y + HEIGHT) <= 8)) ||
+    fail "changer not at the bottom: $((Y + HEIGHT)) of $screenHeight"
+
+# The hammer: 720 twips from the left, 48 pixels at 96 dpi.
+xdotool mousemove --window "$changer" 60 12 click 1
+touroku=$(window '壁紙リスト登録') || fail "the registration window did not open"
+
+# The file list's first row (120, 2400 twips), then "登録" (120, 4320 twips).
+listFile="$data/Kabegamilist.def"
+xdotool mousemove --window "$touroku" 40 168 click 1
+xdotool mousemove --window "$touroku" 80 300 click 1
+written() { [[ -f $listFile ]] && (($(wc -l <"$listFile") == 2)); }
+wait_for written || fail "registering wrote no list file"
+header=$(head -n 1 "$listFile")
+entry=$(tail -n 1 "$listFile")
+expectedEntry=$'C:\\velmora-e2e\\,sample.jpg,C:\\velmora-e2e\\sample.jpg,0\r'
+[[ $entry == "$expectedEntry" ]] || fail "entry line: $(printf %q "$entry")"
+[[ $header == *$',C:\\velmora-e2e,1\r' ]] || fail "header line: $(printf %q "$header")"
+
+xdotool windowfocus --sync "$touroku" key alt+F4
+wait_for gone '壁紙リスト登録' || fail "the registration window did not close"
+
+# ">" applies the entry just registered.
+xdotool mousemove --window "$changer" 36 12 click 1
+bitmap="$winData\\Mosswick壁紙.BMP"
+applied() { [[ $(wine "$probe" 2>/dev/null) == "$bitmap" ]]; }
+wait_for applied || fail "wallpaper: $(wine "$probe" 2>/dev/null)"
+[[ $(head -c 2 "$data/Mosswick壁紙.BMP") == BM ]] || fail "the wallpaper bitmap is no BMP"
+
+xdotool windowfocus --sync "$changer" key alt+F4
+wait_for gone '^Mosswick$' || fail "the changer window did not close"
+wait "$program"
+echo "PASS"
