@@ -33,6 +33,10 @@ wait_for() {
 window() { timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
 gone() { ! xdotool search --name "$1" >/dev/null 2>&1; }
 
+# The dialogs' font, as Windows has it for Japanese, from the IPA font here.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v 'MS UI Gothic' /d IPAPGothic /f >/dev/null 2>&1
+
 wine "$winData\\velmora.exe" </dev/null >/dev/null 2>&1 &
 program=$!
 trap 'kill $program 2>/dev/null || true' EXIT
@@ -45,6 +49,10 @@ echo "changer at $X,$Y size ${WIDTH}x$HEIGHT, screen height $screenHeight"
 ((X >= 0 && X <= 8)) || fail "changer not at the left edge: $X"
 ((screenHeight - (Y + HEIGHT) >= 0 && screenHeight - (Y + HEIGHT) <= 8)) ||
     fail "changer not at the bottom: $((Y + HEIGHT)) of $screenHeight"
+
+# A second start on the same data folder ends by itself and shows nothing.
+timeout 60 wine "$winData\\velmora.exe" </dev/null >/dev/null 2>&1 || fail "the second start did not end"
+(($(xdotool search --name '^Mosswick$' | wc -l) == 1)) || fail "a second changer window"
 
 # The hammer: 720 twips from the left, 48 pixels at 96 dpi.
 xdotool mousemove --window "$changer" 60 12 click 1
