@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # velmora.exe end to end under wine, driven by xdotool (run inside x-session.sh): the
 # changer window at the work area's bottom-left corner, the registration window, a picture
-# registered into the list file, and ">" making it the wallpaper.
+# registered into the list file, ">" making it the wallpaper, Ctrl+click removing it and
+# the close storing the last choice.
 #   e2e.sh VELMORA_EXE WALLPAPER_PROBE_EXE SAMPLE_JPG
 set -euo pipefail
 exe=$1 probe=$2 sample=$3
@@ -36,6 +37,8 @@ gone() { ! xdotool search --name "$1" >/dev/null 2>&1; }
 # The dialogs' font, as Windows has it for Japanese, from the IPA font here.
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
     /v 'MS UI Gothic' /d IPAPGothic /f >/dev/null 2>&1
+# No stored wallpaper from an earlier run: only this run's close may store one.
+wine reg delete 'HKCU\Control Panel\Desktop' /v Wallpaper /f >/dev/null 2>&1 || true
 
 wine "$winData\\velmora.exe" </dev/null >/dev/null 2>&1 &
 program=$!
@@ -80,7 +83,17 @@ applied() { [[ $(wine "$probe" 2>/dev/null) == "$bitmap" ]]; }
 wait_for applied || fail "wallpaper: $(wine "$probe" 2>/dev/null)"
 [[ $(head -c 2 "$data/Mosswick壁紙.BMP") == BM ]] || fail "the wallpaper bitmap is no BMP"
 
+# Ctrl+click removes the wallpaper; the next plain ">" applies the one entry again.
+xdotool mousemove --window "$changer" 36 12 keydown ctrl click 1 keyup ctrl
+removed() { [[ -z $(wine "$probe" 2>/dev/null) ]]; }
+wait_for removed || fail "Ctrl+click left the wallpaper: $(wine "$probe" 2>/dev/null)"
+xdotool mousemove --window "$changer" 36 12 click 1
+wait_for applied || fail "wallpaper after the removal: $(wine "$probe" 2>/dev/null)"
+
+# Closing stores the last choice in the user's settings.
 xdotool windowfocus --sync "$changer" key alt+F4
 wait_for gone '^Mosswick$' || fail "the changer window did not close"
 wait "$program"
+stored=$(wine reg query 'HKCU\Control Panel\Desktop' /v Wallpaper 2>/dev/null | tr -d '\r' || true)
+[[ $stored == *"REG_SZ    $winData\\Mosswick"* ]] || fail "stored wallpaper: $stored"
 echo "PASS"
