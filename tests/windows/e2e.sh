@@ -3,7 +3,7 @@
 # velmora.exe end to end under wine, driven by xdotool (run inside x-session.sh): the
 # changer window at the work area's bottom-left corner, the registration window, a picture
 # registered into the list file, ">" making it the wallpaper, Ctrl+click removing it and
-# the close storing the last choice.
+# removing it again after a confirmation, the close storing the last choice.
 #   e2e.sh VELMORA_EXE WALLPAPER_PROBE_EXE SAMPLE_JPG
 set -euo pipefail
 exe=$1 probe=$2 sample=$3
@@ -89,6 +89,23 @@ removed() { [[ -z $(wine "$probe" 2>/dev/null) ]]; }
 wait_for removed || fail "Ctrl+click left the wallpaper: $(wine "$probe" 2>/dev/null)"
 xdotool mousemove --window "$changer" 36 12 click 1
 wait_for applied || fail "wallpaper after the removal: $(wine "$probe" 2>/dev/null)"
+
+# Removing asks first, with "No" as the default: Enter keeps the entry, "y" removes it.
+xdotool mousemove --window "$changer" 60 12 click 1
+touroku=$(window '壁紙リスト登録') || fail "the registration window did not open again"
+xdotool mousemove --window "$touroku" 220 40 click 1
+xdotool mousemove --window "$touroku" 396 116 click 1
+box=$(window '登録削除確認') || fail "no confirmation before removing"
+xdotool windowfocus --sync "$box" key Return
+wait_for gone '登録削除確認' || fail "the confirmation did not close"
+(($(wc -l <"$listFile") == 2)) || fail "Enter removed the entry"
+xdotool mousemove --window "$touroku" 396 116 click 1
+box=$(window '登録削除確認') || fail "no confirmation the second time"
+xdotool windowfocus --sync "$box" key y
+removedFromList() { (($(wc -l <"$listFile") == 1)); }
+wait_for removedFromList || fail "answering yes left the entry"
+xdotool windowfocus --sync "$touroku" key alt+F4
+wait_for gone '壁紙リスト登録' || fail "the registration window did not close again"
 
 # Closing stores the last choice in the user's settings.
 xdotool windowfocus --sync "$changer" key alt+F4
