@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: MIT
 // The windows' layout and folder rows, with the program's own dialog resources.
 #include "FolderRows.h"
+#include "TestFolder.h"
+#include "WicBitmap.h"
+#include "WideText.h"
 #include "WindowLayouts.h"
 
 #include <doctest.h>
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <string>
 
 using namespace velmora::win32;
 
@@ -59,9 +65,51 @@ void CheckLayout(const WindowLayout& layout, Dpi dpi) {
     DestroyWindow(dialog);
 }
 
+struct Pixel {
+    int red, green, blue;
+};
+
+// A pixel of a decoded bitmap as a window drawing it shows it, from the top-left corner.
+Pixel PixelAt(HBITMAP bitmap, int x, int y) {
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    const COLORREF colour = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+}
+
+std::string SamplePath() {
+    return velmora::test::TestProgramFolder() + "\\sample.jpg";
+}
+
+// The sample picture is red in its upper half and blue in its lower half.
+void CheckRedOverBlue(HBITMAP bitmap) {
+    REQUIRE(bitmap != nullptr);
+    const Pixel top = PixelAt(bitmap, 3, 0);
+    const Pixel bottom = PixelAt(bitmap, 3, 5);
+    CHECK(top.red > 200);
+    CHECK(top.blue < 60);
+    CHECK(bottom.blue > 200);
+    CHECK(bottom.red < 60);
+    DeleteObject(bitmap);
+}
+
 } // namespace
 
 TEST_SUITE("ui") {
+    TEST_CASE("previews keep the picture's top at the top and its colours in their places") {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        CheckRedOverBlue(DecodeFile(velmora::windows_impl::Widen(SamplePath()), 8, 6));
+        std::ifstream file(SamplePath(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        REQUIRE(!bytes.empty());
+        CheckRedOverBlue(DecodeMemory(bytes.data(), DWORD(bytes.size()), 8, 6));
+        // Not a picture: no bitmap, and the caller reports it.
+        CHECK(DecodeMemory("not a picture", 13, 8, 6) == nullptr);
+        CoUninitialize();
+    }
+
     TEST_CASE("every control of every window is placed at its twips, at 96 and 144 dpi") {
         for (const Dpi dpi : {Dpi{96, 96}, Dpi{144, 144}}) {
             CAPTURE(dpi.x);
