@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 # velmora.exe end to end under wine, driven by xdotool (run inside x-session.sh): the
 # changer window at the work area's bottom-left corner, the registration window, a picture
-# registered into the list file, ">" making it the wallpaper, Ctrl+click removing it and
-# removing it again after a confirmation, the close storing the last choice.
+# registered into the list file, ">" making it the wallpaper, Ctrl+click taking it off, the
+# registration removed again after a confirmation, and the close storing the last choice.
 #   e2e.sh VELMORA_EXE WALLPAPER_PROBE_EXE SAMPLE_JPG
 set -euo pipefail
 exe=$1 probe=$2 sample=$3
