@@ -6,6 +6,7 @@
 #               package and checks it installed, then the tests again with AddressSanitizer
 #               and UndefinedBehaviorSanitizer (build-asan/), then each fuzz target for a
 #               minute (build-fuzz/), and the Windows edition under wine (build-windows/)
+# Besides, make windows cross-builds the Windows edition into dist/velmora-windows-x64.zip.
 JOBS ?= 2
 VERSION := $(shell sed -n 's/^project.Velmora VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
@@ -13,7 +14,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= 10000000
 STRESS_KILLS ?= 1000
 
-.PHONY: deps deps-run deps-package deps-windows test-windows configure build build-all build-fuzz run test test-plain \
+.PHONY: deps deps-run deps-package deps-windows configure-windows windows test-windows configure build build-all build-fuzz run test test-plain \
 	package test-package test-asan test-fuzz fuzz stress bench clean
 
 deps-run:
@@ -50,9 +51,18 @@ test-plain: build-all
 # a prefix of its own there.
 CCACHE_LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-test-windows: deps-windows
+configure-windows: deps-windows
 	cmake -S windows -B build-windows -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake $(CCACHE_LAUNCHER)
+
+# velmora.exe and its read-me, zipped into dist/.
+windows: configure-windows
+	cmake --build build-windows -j$(JOBS) --target velmora_zip
+	mkdir -p dist
+	cp build-windows/velmora-windows-x64.zip dist/
+	@echo "Zip: dist/velmora-windows-x64.zip"
+
+test-windows: configure-windows
 	cmake --build build-windows -j$(JOBS)
 	ctest --test-dir build-windows --output-on-failure -j$(JOBS)
 
@@ -110,7 +120,7 @@ bench: deps configure
 # The list, the bitmap and Pic/ that make run keeps beside build/velmora are the user's own
 # and stay; everything else built goes.
 clean:
-	rm -rf build-asan build-fuzz build-package build-windows
+	rm -rf build-asan build-fuzz build-package build-windows dist
 	if [ -d build ]; then \
 		find build -mindepth 1 -maxdepth 1 ! -name Kabegamilist.def ! -name Kabegamilist.def.bak \
 			! -name 'Mosswick壁紙.BMP' ! -name Pic -exec rm -rf {} +; \

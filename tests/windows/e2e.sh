@@ -1,0 +1,116 @@
+#!/bin/bash
+# SPDX-License-Identifier: MIT
+# velmora.exe end to end under wine, driven by xdotool (run inside x-session.sh): the
+# changer window at the work area's bottom-left corner, the registration window, a picture
+# registered into the list file, ">" making it the wallpaper, Ctrl+click taking it off, the
+# registration removed again after a confirmation, and the close storing the last choice.
+#   e2e.sh VELMORA_EXE WALLPAPER_PROBE_EXE SAMPLE_JPG
+set -euo pipefail
+exe=$1 probe=$2 sample=$3
+: "${WINEPREFIX:?}" "${DISPLAY:?}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+
+# The data folder is the program's own, on C:, a fixed disk: nothing is copied to Pic\.
+data="$WINEPREFIX/drive_c/velmora-e2e"
+winData='C:\velmora-e2e'
+rm -rf "$data" && mkdir -p "$data"
+cp "$exe" "$data/velmora.exe"
+cp "$sample" "$data/sample.jpg"
+
+# What the screen showed goes beside the prefix, for the one who reads the failure.
+fail() {
+    echo "FAIL: $*" >&2
+    import -window root "$WINEPREFIX-failure.png" 2>/dev/null || true
+    exit 1
+}
+# Waits until the command succeeds, up to a minute.
+wait_for() {
+    local deadline=$((SECONDS + 60))
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.2
+    done
+}
+window() { timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
+gone() { ! xdotool search --name "$1" >/dev/null 2>&1; }
+
+# The dialogs' font, as Windows has it for Japanese, from the IPA font here.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v 'MS UI Gothic' /d IPAPGothic /f >/dev/null 2>&1
+# No stored wallpaper from an earlier run: only this run's close may store one.
+wine reg delete 'HKCU\Control Panel\Desktop' /v Wallpaper /f >/dev/null 2>&1 || true
+
+wine "$winData\\velmora.exe" </dev/null >/dev/null 2>&1 &
+program=$!
+trap 'kill $program 2>/dev/null || true' EXIT
+
+changer=$(window '^Mosswick$') || fail "the changer window did not appear"
+eval "$(xdotool getwindowgeometry --shell "$changer")"
+screenHeight=$(xdotool getdisplaygeometry | cut -d' ' -f2)
+echo "changer at $X,$Y size ${WIDTH}x$HEIGHT, screen height $screenHeight"
+# The X window is the client area; the frame around it is at most a few pixels.
+((X >= 0 && X <= 8)) || fail "changer not at the left edge: $X"
+((screenHeight - (Y + HEIGHT) >= 0 && screenHeight - (Y + HEIGHT) <= 8)) ||
+    fail "changer not at the bottom: $((Y + HEIGHT)) of $screenHeight"
+
+# A second start on the same data folder ends by itself and shows nothing.
+timeout 60 wine "$winData\\velmora.exe" </dev/null >/dev/null 2>&1 || fail "the second start did not end"
+(($(xdotool search --name '^Mosswick$' | wc -l) == 1)) || fail "a second changer window"
+
+# The hammer: 720 twips from the left, 48 pixels at 96 dpi.
+xdotool mousemove --window "$changer" 60 12 click 1
+touroku=$(window '壁紙リスト登録') || fail "the registration window did not open"
+
+# The file list's first row (120, 2400 twips), then "登録" (120, 4320 twips).
+listFile="$data/Kabegamilist.def"
+xdotool mousemove --window "$touroku" 40 168 click 1
+xdotool mousemove --window "$touroku" 80 300 click 1
+written() { [[ -f $listFile ]] && (($(wc -l <"$listFile") == 2)); }
+wait_for written || fail "registering wrote no list file"
+header=$(head -n 1 "$listFile")
+entry=$(tail -n 1 "$listFile")
+expectedEntry=$'C:\\velmora-e2e\\,sample.jpg,C:\\velmora-e2e\\sample.jpg,0\r'
+[[ $entry == "$expectedEntry" ]] || fail "entry line: $(printf %q "$entry")"
+[[ $header == *$',C:\\velmora-e2e,1\r' ]] || fail "header line: $(printf %q "$header")"
+
+xdotool windowfocus --sync "$touroku" key alt+F4
+wait_for gone '壁紙リスト登録' || fail "the registration window did not close"
+
+# ">" applies the entry just registered.
+xdotool mousemove --window "$changer" 36 12 click 1
+bitmap="$winData\\Mosswick壁紙.BMP"
+applied() { [[ $(wine "$probe" 2>/dev/null) == "$bitmap" ]]; }
+wait_for applied || fail "wallpaper: $(wine "$probe" 2>/dev/null)"
+[[ $(head -c 2 "$data/Mosswick壁紙.BMP") == BM ]] || fail "the wallpaper bitmap is no BMP"
+
+# Ctrl+click removes the wallpaper; the next plain ">" applies the one entry again.
+xdotool mousemove --window "$changer" 36 12 keydown ctrl click 1 keyup ctrl
+removed() { [[ -z $(wine "$probe" 2>/dev/null) ]]; }
+wait_for removed || fail "Ctrl+click left the wallpaper: $(wine "$probe" 2>/dev/null)"
+xdotool mousemove --window "$changer" 36 12 click 1
+wait_for applied || fail "wallpaper after the removal: $(wine "$probe" 2>/dev/null)"
+
+# Removing asks first, with "No" as the default: Enter keeps the entry, "y" removes it.
+xdotool mousemove --window "$changer" 60 12 click 1
+touroku=$(window '壁紙リスト登録') || fail "the registration window did not open again"
+xdotool mousemove --window "$touroku" 220 40 click 1
+xdotool mousemove --window "$touroku" 396 116 click 1
+box=$(window '登録削除確認') || fail "no confirmation before removing"
+xdotool windowfocus --sync "$box" key Return
+wait_for gone '登録削除確認' || fail "the confirmation did not close"
+(($(wc -l <"$listFile") == 2)) || fail "Enter removed the entry"
+xdotool mousemove --window "$touroku" 396 116 click 1
+box=$(window '登録削除確認') || fail "no confirmation the second time"
+xdotool windowfocus --sync "$box" key y
+removedFromList() { (($(wc -l <"$listFile") == 1)); }
+wait_for removedFromList || fail "answering yes left the entry"
+xdotool windowfocus --sync "$touroku" key alt+F4
+wait_for gone '壁紙リスト登録' || fail "the registration window did not close again"
+
+# Closing stores the last choice in the user's settings.
+xdotool windowfocus --sync "$changer" key alt+F4
+wait_for gone '^Mosswick$' || fail "the changer window did not close"
+wait "$program"
+stored=$(wine reg query 'HKCU\Control Panel\Desktop' /v Wallpaper 2>/dev/null | tr -d '\r' || true)
+[[ $stored == *"REG_SZ    $winData\\Mosswick"* ]] || fail "stored wallpaper: $stored"
+echo "PASS"

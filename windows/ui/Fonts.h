@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace velmora::win32 {
+
+struct FontSpec {
+    std::wstring face;
+    double points;
+    bool bold = false;
+    bool underline = false;
+    BYTE charset = SHIFTJIS_CHARSET;
+};
+
+// The fonts one window made; they go with it.
+class WindowFonts {
+  public:
+    WindowFonts() = default;
+    WindowFonts(const WindowFonts&) = delete;
+    WindowFonts& operator=(const WindowFonts&) = delete;
+    ~WindowFonts();
+
+    // Sets a font of the given points at the screen's DPI on the control.
+    void Apply(HWND control, const FontSpec& spec, int dpiY);
+
+  private:
+    std::vector<HFONT> fonts_;
+};
+
+} // namespace velmora::win32

@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+#include "Layout.h"
+
+#include <cmath>
+
+namespace velmora::win32 {
+
+Dpi ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const Dpi dpi{GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int TwipsToPixels(double twips, int dpi) {
+    return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
+
+double PixelsToTwips(int pixels, int dpi) {
+    return pixels * 1440.0 / dpi;
+}
+
+void LayOut(HWND window, int clientWidthTwips, int clientHeightTwips,
+            std::span<const TwipsRect> controls, Dpi dpi) {
+    RECT outer{0, 0, TwipsToPixels(clientWidthTwips, dpi.x),
+               TwipsToPixels(clientHeightTwips, dpi.y)};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    AdjustWindowRectEx(&outer, style, GetMenu(window) != nullptr, exStyle);
+    SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const TwipsRect& place : controls) {
+        // Left and top first, so that neighbours that overlap by a pixel keep doing so.
+        const int left = TwipsToPixels(place.left, dpi.x);
+        const int top = TwipsToPixels(place.top, dpi.y);
+        const int right = TwipsToPixels(place.left + place.width, dpi.x);
+        const int bottom = TwipsToPixels(place.top + place.height, dpi.y);
+        SetWindowPos(GetDlgItem(window, place.id), nullptr, left, top, right - left, bottom - top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void CentreOnScreen(HWND window) {
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
+                 area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace velmora::win32
