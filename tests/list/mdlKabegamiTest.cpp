@@ -308,7 +308,7 @@ class mdlKabegamiTest : public QObject {
         // The number reported (0: none; 100: the list is not whole).
         const auto shown = [&] {
             if (platform_->msgBoxes.isEmpty())
-                return module_->KabegamiList.size() == entries ? 0 : 100;
+                return qsizetype(module_->KabegamiList.size()) == entries ? 0 : 100;
             return platform_->msgBoxes[0].text.section(u':', 0, 0).toInt();
         };
         QCOMPARE(RunWithMemoryLimit(kSize * 9 / 2,
