@@ -62,7 +62,7 @@ windows: configure-windows
 	cp build-windows/velmora-windows-x64.zip dist/
 	@echo "Zip: dist/velmora-windows-x64.zip"
 
-test-windows: configure-windows
+test-windows: windows
 	cmake --build build-windows -j$(JOBS)
 	ctest --test-dir build-windows --output-on-failure -j$(JOBS)
 
