@@ -19,6 +19,7 @@ using velmora::bench::BenchSection;
     X(ListFile)                                                                                    \
     X(Registration)                                                                                \
     X(Memory)                                                                                      \
+    X(Startup)                                                                                     \
     // end of the list
 
 #define VELMORA_DECLARE_SECTION(name) BenchSection name##BenchSection();
