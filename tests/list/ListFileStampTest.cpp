@@ -2,6 +2,7 @@
 // The list file's change detection by stamp, through the real Linux services: edits that
 // keep the file's size, and even its write time, must still stop a rewrite.
 #include "LinuxPlatform.h"
+#include "MessageRecorder.h"
 #include "QtText.h"
 #include "mdlKabegami.h"
 
@@ -17,19 +18,12 @@ using namespace velmora;
 
 namespace {
 
-class RecordingPlatform : public LinuxPlatform {
+class RecordingPlatform : public LinuxPlatform, public velmora::test::MessageRecorder {
   public:
-    int shown = 0;
-    int MsgBox(const std::string&, int, const std::string&) override {
-        ++shown;
-        return MsgBoxResult::Ok;
+    int MsgBox(const std::string& text, int style, const std::string& title) override {
+        return Record(text, style, title);
     }
 };
-
-// Past the kernel's clock tick, so that the next load's stamp can be trusted.
-void WaitForTheClock() {
-    QTest::qSleep(50);
-}
 
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);
@@ -64,23 +58,24 @@ class ListFileStampTest : public QObject {
         module.AppPath = ToUtf8(dir.path() + "/");
         module.LastDrive = "x";
         module.KabegamiList.push_back({"/p/", "a.bmp", "/p/a.bmp", "0"});
+        // The stamp is trusted once the file's times lie before the clock's current tick.
+        const auto trusted = [&] { return platform.StampOf(module.ListFilePath()).has_value(); };
         QVERIFY(module.WriteKabegamiList());
-        WaitForTheClock();
+        QTRY_VERIFY_WITH_TIMEOUT(trusted(), 60000);
         module.LoadKabegamiList();
-        QVERIFY(platform.StampOf(module.ListFilePath()).has_value());
         // Unchanged: written without a false alarm.
         module.KabegamiList.push_back({"/p/", "b.bmp", "/p/b.bmp", "0"});
         QVERIFY(module.WriteKabegamiList());
-        WaitForTheClock();
+        QTRY_VERIFY_WITH_TIMEOUT(trusted(), 60000);
         module.LoadKabegamiList();
         const QString path = FromUtf8(module.ListFilePath());
         QVERIFY(EditInPlace(path, keepWriteTime));
         // An edit long past: its stamp is trusted, and must differ.
-        WaitForTheClock();
+        QTRY_VERIFY_WITH_TIMEOUT(trusted(), 60000);
         const QByteArray edited = ReadBytes(path);
         module.KabegamiList.push_back({"/p/", "c.bmp", "/p/c.bmp", "0"});
         QVERIFY(!module.WriteKabegamiList());
-        QCOMPARE(platform.shown, 1);
+        QCOMPARE(platform.msgBoxes.size(), 1);
         QCOMPARE(ReadBytes(path), edited);
     }
 

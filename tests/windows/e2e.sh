@@ -23,14 +23,8 @@ fail() {
     import -window root "$WINEPREFIX-failure.png" 2>/dev/null || true
     exit 1
 }
-# Waits until the command succeeds, up to a minute.
-wait_for() {
-    local deadline=$((SECONDS + 60))
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.2
-    done
-}
+# wait_until, the polling the Linux end-to-end tests use.
+source "$(dirname "$0")/../support/script-steps.sh"
 window() { timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
 gone() { ! xdotool search --name "$1" >/dev/null 2>&1; }
 
@@ -66,7 +60,7 @@ listFile="$data/Kabegamilist.def"
 xdotool mousemove --window "$touroku" 40 168 click 1
 xdotool mousemove --window "$touroku" 80 300 click 1
 written() { [[ -f $listFile ]] && (($(wc -l <"$listFile") == 2)); }
-wait_for written || fail "registering wrote no list file"
+wait_until 10 written || fail "registering wrote no list file"
 header=$(head -n 1 "$listFile")
 entry=$(tail -n 1 "$listFile")
 expectedEntry=$'C:\\velmora-e2e\\,sample.jpg,C:\\velmora-e2e\\sample.jpg,0\r'
@@ -74,21 +68,21 @@ expectedEntry=$'C:\\velmora-e2e\\,sample.jpg,C:\\velmora-e2e\\sample.jpg,0\r'
 [[ $header == *$',C:\\velmora-e2e,1\r' ]] || fail "header line: $(printf %q "$header")"
 
 xdotool windowfocus --sync "$touroku" key alt+F4
-wait_for gone '壁紙リスト登録' || fail "the registration window did not close"
+wait_until 10 gone '壁紙リスト登録' || fail "the registration window did not close"
 
 # ">" applies the entry just registered.
 xdotool mousemove --window "$changer" 36 12 click 1
 bitmap="$winData\\Mosswick壁紙.BMP"
 applied() { [[ $(wine "$probe" 2>/dev/null) == "$bitmap" ]]; }
-wait_for applied || fail "wallpaper: $(wine "$probe" 2>/dev/null)"
+wait_until 10 applied || fail "wallpaper: $(wine "$probe" 2>/dev/null)"
 [[ $(head -c 2 "$data/Mosswick壁紙.BMP") == BM ]] || fail "the wallpaper bitmap is no BMP"
 
 # Ctrl+click removes the wallpaper; the next plain ">" applies the one entry again.
 xdotool mousemove --window "$changer" 36 12 keydown ctrl click 1 keyup ctrl
 removed() { [[ -z $(wine "$probe" 2>/dev/null) ]]; }
-wait_for removed || fail "Ctrl+click left the wallpaper: $(wine "$probe" 2>/dev/null)"
+wait_until 10 removed || fail "Ctrl+click left the wallpaper: $(wine "$probe" 2>/dev/null)"
 xdotool mousemove --window "$changer" 36 12 click 1
-wait_for applied || fail "wallpaper after the removal: $(wine "$probe" 2>/dev/null)"
+wait_until 10 applied || fail "wallpaper after the removal: $(wine "$probe" 2>/dev/null)"
 
 # Removing asks first, with "No" as the default: Enter keeps the entry, "y" removes it.
 xdotool mousemove --window "$changer" 60 12 click 1
@@ -97,19 +91,19 @@ xdotool mousemove --window "$touroku" 220 40 click 1
 xdotool mousemove --window "$touroku" 396 116 click 1
 box=$(window '登録削除確認') || fail "no confirmation before removing"
 xdotool windowfocus --sync "$box" key Return
-wait_for gone '登録削除確認' || fail "the confirmation did not close"
+wait_until 10 gone '登録削除確認' || fail "the confirmation did not close"
 (($(wc -l <"$listFile") == 2)) || fail "Enter removed the entry"
 xdotool mousemove --window "$touroku" 396 116 click 1
 box=$(window '登録削除確認') || fail "no confirmation the second time"
 xdotool windowfocus --sync "$box" key y
 removedFromList() { (($(wc -l <"$listFile") == 1)); }
-wait_for removedFromList || fail "answering yes left the entry"
+wait_until 10 removedFromList || fail "answering yes left the entry"
 xdotool windowfocus --sync "$touroku" key alt+F4
-wait_for gone '壁紙リスト登録' || fail "the registration window did not close again"
+wait_until 10 gone '壁紙リスト登録' || fail "the registration window did not close again"
 
 # Closing stores the last choice in the user's settings.
 xdotool windowfocus --sync "$changer" key alt+F4
-wait_for gone '^Mosswick$' || fail "the changer window did not close"
+wait_until 10 gone '^Mosswick$' || fail "the changer window did not close"
 wait "$program"
 stored=$(wine reg query 'HKCU\Control Panel\Desktop' /v Wallpaper 2>/dev/null | tr -d '\r' || true)
 [[ $stored == *"REG_SZ    $winData\\Mosswick"* ]] || fail "stored wallpaper: $stored"

@@ -10,13 +10,13 @@ WindowFonts::~WindowFonts() {
         DeleteObject(font);
 }
 
-void WindowFonts::Apply(HWND control, const FontSpec& spec, int dpiY) {
+void WindowFonts::Apply(HWND control, const FontChoice& choice, int dpiY) {
     // Negative: the character height, as points are meant, not the cell height.
-    const int height = -static_cast<int>(std::lround(spec.points * dpiY / 72.0));
-    HFONT font = CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                             spec.underline ? TRUE : FALSE, FALSE, spec.charset, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             spec.face.c_str());
+    const int height = -static_cast<int>(std::lround(choice.points * dpiY / 72.0));
+    HFONT font = CreateFontW(height, 0, 0, 0, choice.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                             choice.underline ? TRUE : FALSE, FALSE, choice.charset,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, choice.face.c_str());
     if (font == nullptr)
         return; // the dialog's own font stays
     fonts_.push_back(font);

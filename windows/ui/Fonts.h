@@ -8,7 +8,7 @@
 
 namespace velmora::win32 {
 
-struct FontSpec {
+struct FontChoice {
     std::wstring face;
     double points;
     bool bold = false;
@@ -25,7 +25,7 @@ class WindowFonts {
     ~WindowFonts();
 
     // Sets a font of the given points at the screen's DPI on the control.
-    void Apply(HWND control, const FontSpec& spec, int dpiY);
+    void Apply(HWND control, const FontChoice& choice, int dpiY);
 
   private:
     std::vector<HFONT> fonts_;
