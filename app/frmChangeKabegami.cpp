@@ -218,9 +218,9 @@ void frmChangeKabegami::ReportUnlessMediumGone(const PlatformError& error) const
         module_.ShowErrorMessage(error);
 }
 
-void frmChangeKabegami::SetKabegami(const KabegamiEntry& entry) {
+void frmChangeKabegami::SetKabegami(const KabegamiEntryView& entry) {
     try {
-        imgDummy_ = platform_.LoadPicture(entry.KabegamiPath);
+        imgDummy_ = platform_.LoadPicture(std::string(entry.KabegamiPath));
         platform_.SavePicture(imgDummy_, KabegamiBitmapPath());
         CurrentKabegamiFile = KabegamiBitmapPath();
         platform_.SetDeskWallpaper(CurrentKabegamiFile, WallpaperFlags::SessionOnly);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "KabegamiEntry.h"
+#include "KabegamiEntries.h"
 #include "Platform.h"
 
 #include <QWidget>
@@ -51,7 +51,7 @@ class frmChangeKabegami : public QWidget {
     void MakePicFolder();
     void RemoveLeftovers();
     int GetListUBound() const;
-    void SetKabegami(const KabegamiEntry& entry);
+    void SetKabegami(const KabegamiEntryView& entry);
     void ClearKabegami();
     void ReportUnlessMediumGone(const PlatformError& error) const;
 

@@ -29,8 +29,9 @@ constexpr int kNew = 1000;
 constexpr int kLargeExisting = 100000;
 constexpr int kLargeNew = 100; // each costs a rewrite of a 6.5 MB file
 
-std::vector<std::string> EntryFields(const KabegamiEntry& e) {
-    return {e.Folder, e.FileName, e.KabegamiPath, e.CopiedToPic};
+std::vector<std::string> EntryFields(const KabegamiEntryView e) {
+    return {std::string(e.Folder), std::string(e.FileName), std::string(e.KabegamiPath),
+            std::string(e.CopiedToPic)};
 }
 
 // The floor for one picture: the whole list formatted plainly, written durably (as ours,
@@ -38,7 +39,7 @@ std::vector<std::string> EntryFields(const KabegamiEntry& e) {
 double FloorPerPicture(const QString& folder, const KabegamiEntries& start, int pictures) {
     const std::string path = ToUtf8(folder) + "/plain.def";
     std::vector<std::vector<std::string>> lines{{"/ [root]", "/home/user/", "0"}};
-    for (const KabegamiEntry& e : start)
+    for (const KabegamiEntryView e : start)
         lines.push_back(EntryFields(e));
     const double begin = NowSeconds();
     for (int i = 0; i < pictures; ++i) {

@@ -138,20 +138,20 @@ std::string UndecodableDescription(std::size_t offset) {
            "ファイルは変更しません。";
 }
 
-// Three header items, then four per entry. decode turns one item's units into UTF-8; false
-// when they are no text in the file's encoding, which stops the read there.
-template <typename Unit, typename Decode>
-void ParseItems(const Unit* begin, const Unit* end, bool cut, Decode decode,
-                ListFileContent& content) {
+// Three header items, then four per entry. item(from, to, header) takes one item's units:
+// a header item into *header as UTF-8, an entry's field (header null) into the list. It
+// returns false when the units are no text in the file's encoding, which stops the read.
+template <typename Unit, typename Item>
+void ParseItems(const Unit* begin, const Unit* end, bool cut, Item item, ListFileContent& content) {
     ItemReader<Unit> reader(begin, end, cut);
     const Unit* from = nullptr;
     const Unit* to = nullptr;
-    const auto next = [&](std::string& item) {
+    const auto next = [&](std::string* header) {
         if (!reader.Next(from, to)) {
             content.ErrorNumber = Err::InputPastEnd;
             return false;
         }
-        if (!decode(from, to, item)) {
+        if (!item(from, to, header)) {
             content.ErrorNumber = Err::PathFileAccess;
             content.ErrorDescription =
                 UndecodableDescription(std::size_t(from - begin) * sizeof(Unit));
@@ -161,21 +161,34 @@ void ParseItems(const Unit* begin, const Unit* end, bool cut, Decode decode,
     };
     for (std::optional<std::string>* header :
          {&content.LastDrive, &content.LastFolder, &content.FileCopySetting}) {
-        std::string item;
-        if (!next(item))
+        std::string text;
+        if (!next(&text))
             return;
-        *header = std::move(item);
+        *header = std::move(text);
     }
     content.Entries.reserve(MostEntries(begin, end));
     while (!reader.AtEnd()) {
-        KabegamiEntry entry;
-        for (std::string* field :
-             {&entry.Folder, &entry.FileName, &entry.KabegamiPath, &entry.CopiedToPic}) {
-            if (!next(*field))
+        for (int field = 0; field < 4; ++field) {
+            if (!next(nullptr)) {
+                content.Entries.DropIncompleteEntry();
                 return;
+            }
         }
-        content.Entries.push_back(std::move(entry));
     }
+}
+
+// An item decoded to UTF-8 by decode(from, to) (nullopt when it is no text), kept as a copy.
+template <typename Unit, typename Decode> auto Decoded(ListFileContent& content, Decode decode) {
+    return [&content, decode](const Unit* from, const Unit* to, std::string* header) {
+        std::optional<std::string> text = decode(from, to);
+        if (!text)
+            return false;
+        if (header)
+            *header = std::move(*text);
+        else
+            content.Entries.AppendField(*text);
+        return true;
+    };
 }
 
 bool IsHighSurrogate(char16_t u) {
@@ -243,56 +256,59 @@ template <typename Unit> const Unit* WholeEnd(const Unit* begin, const Unit* end
     return end;
 }
 
-void ParseBytes(std::string_view data, TextDecoding& legacy, bool cut, ListFileContent& content) {
+void ParseBytes(std::string data, TextDecoding& legacy, bool cut, ListFileContent& content) {
     if (data.starts_with("\xFF\xFE") || data.starts_with("\xFE\xFF")) {
         content.Encoding = data[0] == '\xFE' ? ListEncoding::Utf16BE : ListEncoding::Utf16LE;
         std::u16string text;
-        const std::ptrdiff_t bad =
-            DecodeUtf16(data.substr(2), content.Encoding == ListEncoding::Utf16BE, text);
+        const std::ptrdiff_t bad = DecodeUtf16(std::string_view(data).substr(2),
+                                               content.Encoding == ListEncoding::Utf16BE, text);
+        std::string().swap(data);
         const char16_t* const units = text.data();
-        const auto decode = [](const char16_t* from, const char16_t* to, std::string& item) {
-            item = Utf16ToUtf8(from, to);
-            return true;
-        };
+        const auto item = Decoded<char16_t>(content, [](const char16_t* from, const char16_t* to) {
+            return std::optional<std::string>(Utf16ToUtf8(from, to));
+        });
         const char16_t* const end = WholeEnd(units, units + text.size(), cut);
         if (bad >= 0 && (!cut || bad < end - units)) {
             // Before what is no text, the file reads as a cut read does.
-            ParseItems(units, WholeEnd(units, units + bad, true), true, decode, content);
+            ParseItems(units, WholeEnd(units, units + bad, true), true, item, content);
             content.ErrorNumber = Err::PathFileAccess;
             content.ErrorDescription = UndecodableDescription(std::size_t(2 + 2 * bad));
             return;
         }
-        ParseItems(units, end, cut, decode, content);
+        ParseItems(units, end, cut, item, content);
         return;
     }
-    const char* begin = data.data();
     // A cut read ends at an ASCII delimiter: what stays is whole characters in any encoding.
-    const char* const end = WholeEnd(begin, data.data() + data.size(), cut);
-    if (IsValidUtf8(std::string_view(begin, std::size_t(end - begin)))) {
+    std::size_t whole =
+        std::size_t(WholeEnd(data.data(), data.data() + data.size(), cut) - data.data());
+    if (IsValidUtf8(std::string_view(data).substr(0, whole))) {
+        // The items are cut out of the file's own bytes, which the list keeps as its text.
+        content.Entries.AdoptText(std::move(data));
+        const std::string_view text = content.Entries.Text();
+        const char* begin = text.data();
         // The mark at the start of the file is no text; one at the start of an item is.
-        if (std::string_view(begin, std::size_t(end - begin)).starts_with(kUtf8Mark))
+        if (text.substr(0, whole).starts_with(kUtf8Mark))
             begin += kUtf8Mark.size();
         ParseItems(
-            begin, end, cut,
-            [](const char* from, const char* to, std::string& item) {
-                item.assign(from, to);
+            begin, text.data() + whole, cut,
+            [&content](const char* from, const char* to, std::string* header) {
+                if (header)
+                    header->assign(from, to);
+                else
+                    content.Entries.AddField(from, std::size_t(to - from));
                 return true;
             },
             content);
         return;
     }
     content.Encoding = ListEncoding::Cp932;
-    ParseItems(
-        begin, end, cut,
-        [&legacy](const char* from, const char* to, std::string& item) {
-            std::optional<std::string> text =
-                legacy.Cp932ToUtf8(std::string_view(from, std::size_t(to - from)));
-            if (!text)
-                return false;
-            item = std::move(*text);
-            return true;
-        },
-        content);
+    ParseItems(data.data(), data.data() + whole, cut,
+               Decoded<char>(content,
+                             [&legacy](const char* from, const char* to) {
+                                 return legacy.Cp932ToUtf8(
+                                     std::string_view(from, std::size_t(to - from)));
+                             }),
+               content);
 }
 
 enum class FieldForm { Plain, Quoted, Unstorable };
@@ -385,13 +401,13 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-ListFileContent ParseListFile(std::string_view bytes, TextDecoding& legacy, bool cut) {
+ListFileContent ParseListFile(std::string bytes, TextDecoding& legacy, bool cut) {
     ListFileContent content;
     try {
-        ParseBytes(bytes, legacy, cut, content);
+        ParseBytes(std::move(bytes), legacy, cut, content);
     } catch (const std::bad_alloc&) {
         // What was read is dropped too: the program needs its memory back to go on at all.
-        content.Entries = {};
+        content.Entries.clear();
         content.ErrorNumber = Err::OutOfMemory;
         content.ErrorDescription.clear();
     }
@@ -403,36 +419,34 @@ bool IsStorableField(std::string_view field) {
 }
 
 std::string FormatListFile(const ListHeader& header, const KabegamiEntries& entries) {
-    std::size_t size = 64;
-    for (const KabegamiEntry& e : entries)
-        size +=
-            e.Folder.size() + e.FileName.size() + e.KabegamiPath.size() + e.CopiedToPic.size() + 16;
     std::string out;
-    out.reserve(size);
-    const auto line = [&out](std::initializer_list<const std::string*> fields) {
+    out.reserve(64 + entries.Text().size() + entries.size() * 16 + header.LastDrive.size() +
+                header.LastFolder.size() + header.FileCopySetting.size());
+    const auto line = [&out](std::initializer_list<std::string_view> fields) {
         bool first = true;
-        for (const std::string* field : fields) {
-            const FieldForm form = FormOf(*field);
+        for (const std::string_view field : fields) {
+            const FieldForm form = FormOf(field);
             if (form == FieldForm::Unstorable) {
                 throw PlatformError(Err::BadFileName,
-                                    "「" + *field + "」は一覧ファイルに保存できない名前です。");
+                                    "「" + std::string(field) +
+                                        "」は一覧ファイルに保存できない名前です。");
             }
             if (!first)
                 out += ',';
             first = false;
             if (form == FieldForm::Quoted) {
                 out += '"';
-                out += *field;
+                out += field;
                 out += '"';
             } else {
-                out += *field;
+                out += field;
             }
         }
         out += "\r\n";
     };
-    line({&header.LastDrive, &header.LastFolder, &header.FileCopySetting});
-    for (const KabegamiEntry& e : entries)
-        line({&e.Folder, &e.FileName, &e.KabegamiPath, &e.CopiedToPic});
+    line({header.LastDrive, header.LastFolder, header.FileCopySetting});
+    for (const KabegamiEntryView e : entries)
+        line({e.Folder, e.FileName, e.KabegamiPath, e.CopiedToPic});
     // The reader drops a byte-order mark at the start of the file: a first field that begins
     // with U+FEFF keeps it only behind one more.
     if (out.starts_with(kUtf8Mark))

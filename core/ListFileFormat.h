@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "KabegamiEntry.h"
+#include "KabegamiEntries.h"
 
 #include <optional>
 #include <string>
@@ -43,8 +43,8 @@ struct ListFileContent {
 // can decode stop the read with an error rather than become replacement characters.
 // Running out of memory stops it with 7 and no entries. A cut read (the bytes before a
 // failing read) ends before its last delimiter, and an item that runs into its end is not
-// complete.
-ListFileContent ParseListFile(std::string_view bytes, TextDecoding& legacy, bool cut = false);
+// complete. The entries of a UTF-8 file keep its bytes as their text.
+ListFileContent ParseListFile(std::string bytes, TextDecoding& legacy, bool cut = false);
 
 // Whether text is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool IsValidUtf8(std::string_view text);

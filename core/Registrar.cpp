@@ -103,7 +103,8 @@ bool Registrar::Remove(const std::vector<bool>& selected) {
     if (written) {
         for (std::size_t i = 0; i < kabegamiBackup_.size() && i < selected.size(); ++i) {
             if (selected[i])
-                DeleteCopiedFile(kabegamiBackup_[i].KabegamiPath, kabegamiBackup_[i].CopiedToPic);
+                DeleteCopiedFile(std::string(kabegamiBackup_[i].KabegamiPath),
+                                 kabegamiBackup_[i].CopiedToPic);
         }
     }
     return written;
@@ -123,7 +124,7 @@ bool Registrar::SaveKabegamiList() {
     return written;
 }
 
-void Registrar::DeleteCopiedFile(const std::string& kabegamiPath, const std::string& copiedToPic) {
+void Registrar::DeleteCopiedFile(const std::string& kabegamiPath, std::string_view copiedToPic) {
     if (copiedToPic != "1")
         return;
     try {
@@ -142,12 +143,12 @@ bool Registrar::UsedByList(const std::string& path) const {
     // Only an entry that names a file of the same name is worth resolving.
     const std::string_view name = FileNameOf(path);
     std::string resolved;
-    for (const KabegamiEntry& entry : module_.KabegamiList) {
+    for (const KabegamiEntryView entry : module_.KabegamiList) {
         if (FileNameOf(entry.KabegamiPath) != name)
             continue;
         if (resolved.empty())
             resolved = services_.ResolvePath(path);
-        if (services_.ResolvePath(entry.KabegamiPath) == resolved)
+        if (services_.ResolvePath(std::string(entry.KabegamiPath)) == resolved)
             return true;
     }
     return false;

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "KabegamiEntry.h"
+#include "KabegamiEntries.h"
 #include "PlatformError.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
@@ -60,7 +61,7 @@ class Registrar {
     int GetRootDriveType(const std::string& folder);
     // A picture that is gone is reported as any missing file.
     void CheckSourceIsThere(const std::string& folder, const std::string& name);
-    void DeleteCopiedFile(const std::string& kabegamiPath, const std::string& copiedToPic);
+    void DeleteCopiedFile(const std::string& kabegamiPath, std::string_view copiedToPic);
     void BackupKabegamiList();
     void RemoveSelectedEntries(const std::vector<bool>& selected);
     // Writes the list and reads it back; whether the write succeeded.

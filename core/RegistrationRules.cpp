@@ -71,7 +71,7 @@ std::string WithSeparator(const std::string& folder) {
 
 Conflict FindConflict(const KabegamiEntries& list, std::string_view folder, std::string_view name,
                       bool nameTest) {
-    for (const KabegamiEntry& entry : list) {
+    for (const KabegamiEntryView entry : list) {
         if (EqualFolded(entry.Folder, entry.FileName, folder, name))
             return Conflict::AlreadyRegistered;
         if (nameTest && EqualFolded(entry.FileName, {}, name, {}))

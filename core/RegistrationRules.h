@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "KabegamiEntry.h"
+#include "KabegamiEntries.h"
 
 #include <string>
 #include <string_view>

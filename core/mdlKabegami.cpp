@@ -52,7 +52,7 @@ std::string mdlKabegami::ListFilePath() const {
     return AppPath + std::string(kListFileName);
 }
 
-mdlKabegami::Seen mdlKabegami::SeenOf(const std::optional<std::string>& bytes) {
+mdlKabegami::Seen mdlKabegami::SeenOf(std::optional<std::string_view> bytes) {
     if (!bytes)
         return {};
     return {bytes->size(), std::hash<std::string_view>{}(*bytes), true};
@@ -66,18 +66,18 @@ void mdlKabegami::LoadKabegamiList() {
     try {
         // A stamp that is the same before and after the read belongs to the bytes read.
         const std::optional<FileStamp> before = services_.StampOf(ListFilePath());
-        const std::string bytes = services_.ReadFile(ListFilePath());
+        std::string bytes = services_.ReadFile(ListFilePath());
         const std::optional<FileStamp> after =
             before ? services_.StampOf(ListFilePath()) : std::nullopt;
         seen_ = SeenOf(bytes);
         if (before && after == before)
             seenStamp_ = before;
-        content = ParseListFile(bytes, services_);
-    } catch (const ReadError& error) {
+        content = ParseListFile(std::move(bytes), services_);
+    } catch (ReadError& error) {
         // The entries complete before the failing read are the user's list all the same.
         seen_.reset();
-        readError = error;
-        content = ParseListFile(error.BytesRead, services_, true);
+        content = ParseListFile(std::move(error.BytesRead), services_, true);
+        readError = std::move(error);
     } catch (const PlatformError& error) {
         seen_.reset();
         if (error.Number == Err::FileNotFound) {

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "KabegamiEntry.h"
+#include "KabegamiEntries.h"
 #include "SystemServices.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
 namespace velmora {
@@ -73,7 +74,7 @@ class mdlKabegami {
     // Whether the file is still what was last read or written: by its stamp when one was
     // taken around the last read, else by its bytes, which are then returned in onDisk.
     bool UnchangedOnDisk(std::optional<std::string>& onDisk);
-    static Seen SeenOf(const std::optional<std::string>& bytes);
+    static Seen SeenOf(std::optional<std::string_view> bytes);
 
     SystemServices& services_;
     Messages& messages_;

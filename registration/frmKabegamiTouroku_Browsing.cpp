@@ -16,6 +16,7 @@
 #include "VbListBox.h"
 #include "mdlKabegami.h"
 
+#include <QAnyStringView>
 #include <QLabel>
 #include <QPixmap>
 
@@ -174,7 +175,8 @@ void frmKabegamiTouroku::FillTourokuFileList(const KabegamiEntries& list) {
     int kept = 0;
     const int rows = box->count();
     while (kept < rows && std::size_t(kept) < list.size() &&
-           box->item(kept)->text() == FromUtf8(list[std::size_t(kept)].FileName))
+           QAnyStringView::equal(box->item(kept)->text(),
+                                 QUtf8StringView(list[std::size_t(kept)].FileName)))
         ++kept;
     for (int row = rows - 1; row >= kept; --row)
         delete box->takeItem(row);

@@ -355,7 +355,9 @@ class frmChangeKabegamiTest : public QObject {
 
         // Not a picture: reported, nothing changes.
         WriteBytes(Pictures() + "fake.bmp", "this is not a picture");
-        module_->KabegamiList[2].KabegamiPath = ToUtf8(Pictures() + "fake.bmp");
+        KabegamiEntry third = ToEntry(module_->KabegamiList[2]);
+        third.KabegamiPath = ToUtf8(Pictures() + "fake.bmp");
+        module_->KabegamiList = {module_->KabegamiList[0], module_->KabegamiList[1], third};
         QTest::mouseClick(Button("cmdGoNext"), Qt::LeftButton);
         QCOMPARE(platform_->msgBoxes.size(), 1);
         QVERIFY2(platform_->msgBoxes[0].text.startsWith("481:"),

@@ -3,7 +3,7 @@
 
 // What the core's tests share: doctest, and the platform's own reader of code page 932.
 
-#include "KabegamiEntry.h"
+#include "KabegamiEntries.h"
 #include "SystemServices.h"
 
 #include <doctest/doctest.h>

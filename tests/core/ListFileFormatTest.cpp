@@ -13,7 +13,7 @@ namespace {
 
 ListFileContent Parse(std::string_view bytes, bool cut = false) {
     static const std::unique_ptr<TextDecoding> text = test::MakePlatformText();
-    return ParseListFile(bytes, *text, cut);
+    return ParseListFile(std::string(bytes), *text, cut);
 }
 
 int HeaderValuesRead(const ListFileContent& c) {
@@ -140,10 +140,10 @@ TEST_CASE("bytes no encoding reads are refused") {
         CHECK(back.ErrorNumber == Err::PathFileAccess);
         CHECK(back.ErrorDescription.find("読めない") != std::string::npos);
         CHECK(back.Entries.size() == entries);
-        for (const KabegamiEntry& e : back.Entries) {
-            for (const std::string* field : {&e.Folder, &e.FileName, &e.KabegamiPath}) {
-                CHECK(field->find("\xEF\xBF\xBD") == std::string::npos);
-                CHECK(field->find('\x1A') == std::string::npos);
+        for (const KabegamiEntryView e : back.Entries) {
+            for (const std::string_view field : {e.Folder, e.FileName, e.KabegamiPath}) {
+                CHECK(field.find("\xEF\xBF\xBD") == std::string::npos);
+                CHECK(field.find('\x1A') == std::string::npos);
             }
         }
     }
@@ -245,4 +245,22 @@ TEST_CASE("generated lists round-trip") {
     // Both paths must really have been taken.
     CHECK(written > 500);
     CHECK(refused > 100);
+}
+
+TEST_CASE("a read list grows by its own entries without losing any") {
+    // The entries of a read list lie in the file's bytes; adding moves them, and an entry
+    // taken from the list itself must survive that move.
+    ListFileContent read =
+        Parse("d,f,1\r\n\"/a, b/\",x.jpg,\"/a, b/x.jpg\",0\r\n/c/,y.jpg,/c/y.jpg,1\r\n");
+    KabegamiEntries& list = read.Entries;
+    REQUIRE(list.size() == 2);
+    const KabegamiEntry first = ToEntry(list[0]);
+    for (int i = 0; i < 1000; ++i)
+        list.push_back(list[std::size_t(i % 2)]);
+    REQUIRE(list.size() == 1002);
+    CHECK(list[1000] == first);
+    CHECK(list.back() == KabegamiEntryView{"/c/", "y.jpg", "/c/y.jpg", "1"});
+    const KabegamiEntries copy = list;
+    CHECK(copy == list);
+    CHECK(Parse(FormatListFile({"d", "f", "1"}, list)).Entries == list);
 }

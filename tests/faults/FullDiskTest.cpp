@@ -236,7 +236,7 @@ class FullDiskTest : public QObject {
         QCOMPARE(program.platform.wallpapers.size(), wallpapers + 1);
         QCOMPARE(Bytes(app_ + "/Pic/e.bmp"), Bytes(sources_ + "e.bmp"));
         QStringList names;
-        for (const KabegamiEntry& entry : program.module.KabegamiList)
+        for (const KabegamiEntryView entry : program.module.KabegamiList)
             names << FromUtf8(entry.FileName);
         QCOMPARE(names, (QStringList{"a.bmp", "c.bmp", "e.bmp"}));
     }

@@ -93,7 +93,7 @@ void SelectRandomRows(QListWidget* list, const QList<int>& rows, int count,
 bool Register(frmKabegamiTouroku& window, const mdlKabegami& module, const QStringList& sources,
               QRandomGenerator& random) {
     QSet<QString> registered;
-    for (const KabegamiEntry& entry : module.KabegamiList)
+    for (const KabegamiEntryView entry : module.KabegamiList)
         registered.insert(FromUtf8(entry.FileName));
     window.Dir1()->SetPath(sources[random.bounded(int(sources.size()))]);
     FileListBox* files = window.File1();

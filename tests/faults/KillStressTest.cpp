@@ -97,7 +97,7 @@ class KillStressTest : public QObject {
         const ListFileContent content = ParseBytes(bytes);
         if (content.ErrorNumber != 0)
             return QStringLiteral("the list file reads with error %1").arg(content.ErrorNumber);
-        for (const KabegamiEntry& entry : content.Entries) {
+        for (const KabegamiEntryView entry : content.Entries) {
             const QString folder = FromUtf8(entry.Folder);
             const QString name = FromUtf8(entry.FileName);
             const QString path = FromUtf8(entry.KabegamiPath);
@@ -203,7 +203,7 @@ class KillStressTest : public QObject {
         // leaves a copy that no entry names: space, not data; the next copy of that name
         // replaces it.
         QSet<QString> named;
-        for (const KabegamiEntry& entry :
+        for (const KabegamiEntryView entry :
              ParseBytes(Bytes(app_ + QStringLiteral("/Kabegamilist.def"))).Entries)
             named.insert(FromUtf8(entry.KabegamiPath));
         int unnamed = 0;

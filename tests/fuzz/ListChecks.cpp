@@ -25,13 +25,13 @@ class PlatformText : public TextDecoding {
 
 ListFileContent Parse(std::string_view bytes, bool cut = false) {
     static PlatformText text;
-    return ParseListFile(bytes, text, cut);
+    return ParseListFile(std::string(bytes), text, cut);
 }
 
-std::vector<const std::string*> FieldsOf(const KabegamiEntries& entries) {
-    std::vector<const std::string*> fields;
-    for (const KabegamiEntry& e : entries)
-        fields.insert(fields.end(), {&e.Folder, &e.FileName, &e.KabegamiPath, &e.CopiedToPic});
+std::vector<std::string_view> FieldsOf(const KabegamiEntries& entries) {
+    std::vector<std::string_view> fields;
+    for (const KabegamiEntryView e : entries)
+        fields.insert(fields.end(), {e.Folder, e.FileName, e.KabegamiPath, e.CopiedToPic});
     return fields;
 }
 
@@ -105,16 +105,16 @@ void CheckListReader(std::string_view bytes) {
     Require(wholeHeader || content.Entries.empty(), "entries without a whole header");
     Require(wholeHeader || content.ErrorNumber != 0, "a missing header value is reported");
 
-    std::vector<const std::string*> fields = FieldsOf(content.Entries);
+    std::vector<std::string_view> fields = FieldsOf(content.Entries);
     for (const std::optional<std::string>* h :
          {&content.LastDrive, &content.LastFolder, &content.FileCopySetting})
         if (h->has_value())
-            fields.push_back(&**h);
-    for (const std::string* field : fields) {
-        Require(IsStorableField(*field), "the reader gave a field the writer cannot store");
+            fields.push_back(**h);
+    for (const std::string_view field : fields) {
+        Require(IsStorableField(field), "the reader gave a field the writer cannot store");
         // Code page 932 has no U+FFFD: one would stand for bytes the decoder lost.
         Require(content.Encoding != ListEncoding::Cp932 ||
-                    field->find("\xEF\xBF\xBD") == std::string::npos,
+                    field.find("\xEF\xBF\xBD") == std::string::npos,
                 "a replacement character from a code page 932 file");
     }
 

@@ -211,8 +211,7 @@ std::optional<std::string> FakePlatform::Cp932ToUtf8(std::string_view bytes) {
 
 ListFileContent ParseBytes(const QByteArray& bytes, bool cut) {
     FakePlatform decoder;
-    return ParseListFile(std::string_view(bytes.constData(), std::size_t(bytes.size())), decoder,
-                         cut);
+    return ParseListFile(bytes.toStdString(), decoder, cut);
 }
 
 void WritePicture(const QString& path, const QSize& size, const QColor& color) {

@@ -3,7 +3,7 @@
 
 // The core's UTF-8 entries and texts for tests written with Qt's strings.
 
-#include "KabegamiEntry.h"
+#include "KabegamiEntries.h"
 #include "ListFileFormat.h"
 #include "PlatformError.h"
 #include "QtText.h"
@@ -17,7 +17,7 @@ inline KabegamiEntry Entry(const QString& folder, const QString& name, const QSt
 
 // The entry at index, or an empty one past the end (so that a check fails, not the test).
 inline KabegamiEntry At(const KabegamiEntries& list, std::size_t index) {
-    return index < list.size() ? list[index] : KabegamiEntry{};
+    return index < list.size() ? ToEntry(list[index]) : KabegamiEntry{};
 }
 
 // The list file's bytes as the program reads them (code page 932 through Qt's decoder).

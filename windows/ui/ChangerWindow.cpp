@@ -211,10 +211,11 @@ void ChangerWindow::cmdTouroku_Click() {
     Form_Activate();
 }
 
-void ChangerWindow::SetKabegami(const KabegamiEntry& entry) {
+void ChangerWindow::SetKabegami(const KabegamiEntryView& entry) {
     const std::string bitmap = module_.AppPath + kBitmapName;
     try {
-        const PictureInfo imgDummy = module_.services().LoadPicture(entry.KabegamiPath);
+        const PictureInfo imgDummy =
+            module_.services().LoadPicture(std::string(entry.KabegamiPath));
         module_.services().SavePicture(imgDummy, bitmap);
         CurrentKabegamiFile = bitmap;
         module_.services().SetDeskWallpaper(CurrentKabegamiFile, WallpaperFlags::SessionOnly);

@@ -9,7 +9,7 @@
 
 namespace velmora {
 class mdlKabegami;
-struct KabegamiEntry;
+struct KabegamiEntryView;
 } // namespace velmora
 
 namespace velmora::win32 {
@@ -34,7 +34,7 @@ class ChangerWindow {
     void cmgGoPrev_Click();
     void cmdGoNext_Click();
     void cmdTouroku_Click();
-    void SetKabegami(const KabegamiEntry& entry);
+    void SetKabegami(const KabegamiEntryView& entry);
     void ClearKabegami();
 
     mdlKabegami& module_;

@@ -129,7 +129,7 @@ void RegistrationWindow::FillTourokuFileList() {
     const HWND list = GetDlgItem(window_, IDC_REGISTERED);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (const KabegamiEntry& entry : module_.KabegamiList) {
+    for (const KabegamiEntryView entry : module_.KabegamiList) {
         std::wstring name;
         try {
             name = windows_impl::Widen(entry.FileName);

@@ -146,7 +146,7 @@ void RegistrationWindow::lstTourokuFileList_Click() {
     if (row < 0 || std::size_t(row) >= module_.KabegamiList.size() ||
         row >= SendMessageW(list, LB_GETCOUNT, 0, 0))
         return;
-    ShowPreview(module_.KabegamiList[std::size_t(row)].KabegamiPath);
+    ShowPreview(std::string(module_.KabegamiList[std::size_t(row)].KabegamiPath));
 }
 
 void RegistrationWindow::PlacePreview(float widthTwips, float heightTwips) {

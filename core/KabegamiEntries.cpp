@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+#include "KabegamiEntries.h"
+
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <new>
+
+namespace velmora {
+
+namespace {
+std::uint32_t Place(std::size_t offset) {
+    if (offset > std::numeric_limits<std::uint32_t>::max())
+        throw std::bad_alloc();
+    return std::uint32_t(offset);
+}
+
+// Room for more on top of what c holds, growing by half at least: lists are built by
+// adding one entry at a time.
+template <typename Container> void Grow(Container& c, std::size_t more) {
+    const std::size_t needed = c.size() + more;
+    if (needed > c.capacity())
+        c.reserve(std::max(needed, c.capacity() + c.capacity() / 2));
+}
+} // namespace
+
+KabegamiEntries::KabegamiEntries(std::initializer_list<KabegamiEntryView> entries) {
+    for (const KabegamiEntryView& entry : entries)
+        push_back(entry);
+}
+
+const KabegamiEntryView KabegamiEntries::operator[](std::size_t index) const {
+    const std::size_t first = index * kFields;
+    return {At(first), At(first + 1), At(first + 2), At(first + 3)};
+}
+
+void KabegamiEntries::push_back(const KabegamiEntryView& entry) {
+    const std::string_view fields[] = {entry.Folder, entry.FileName, entry.KabegamiPath,
+                                       entry.CopiedToPic};
+    // Views into this very list would dangle once the buffer grows: copy them out first.
+    const std::less_equal<const char*> notAfter;
+    for (const std::string_view field : fields) {
+        if (!text_.empty() && notAfter(text_.data(), field.data()) &&
+            notAfter(field.data(), text_.data() + text_.size())) {
+            push_back(ToEntry(entry));
+            return;
+        }
+    }
+    std::size_t bytes = 0;
+    for (const std::string_view field : fields)
+        bytes += field.size();
+    Place(text_.size() + bytes);
+    // Room first, so that a failure leaves the list as it was.
+    Grow(fields_, kFields);
+    Grow(text_, bytes);
+    for (const std::string_view field : fields)
+        AppendField(field);
+}
+
+void KabegamiEntries::clear() {
+    // Gives the memory back: a list can be tens of megabytes.
+    std::string().swap(text_);
+    std::vector<Span>().swap(fields_);
+}
+
+void KabegamiEntries::reserve(std::size_t entries, std::size_t textBytes) {
+    fields_.reserve(fields_.size() + entries * kFields);
+    text_.reserve(text_.size() + textBytes);
+}
+
+bool operator==(const KabegamiEntries& a, const KabegamiEntries& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+void KabegamiEntries::AdoptText(std::string bytes) {
+    Place(bytes.size());
+    clear();
+    text_ = std::move(bytes);
+}
+
+void KabegamiEntries::AddField(const char* inText, std::size_t size) {
+    fields_.push_back({Place(std::size_t(inText - text_.data())), Place(size)});
+}
+
+void KabegamiEntries::AppendField(std::string_view field) {
+    const std::uint32_t begin = Place(text_.size());
+    Place(text_.size() + field.size());
+    Grow(fields_, 1);
+    text_.append(field);
+    fields_.push_back({begin, std::uint32_t(field.size())});
+}
+
+void KabegamiEntries::DropIncompleteEntry() {
+    fields_.resize(fields_.size() - fields_.size() % kFields);
+}
+
+} // namespace velmora

@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "KabegamiEntry.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// The wallpaper list, compact: every field's text in one buffer, and where each field lies
+// in it. A list read from a UTF-8 file keeps the file's own bytes as that buffer, so loading
+// allocates twice, not once per field, and holds about 1.2 times the file. Entries are read
+// as KabegamiEntryView, which stays valid until the list changes.
+class KabegamiEntries {
+  public:
+    KabegamiEntries() = default;
+    KabegamiEntries(std::initializer_list<KabegamiEntryView> entries);
+
+    std::size_t size() const { return fields_.size() / kFields; }
+    bool empty() const { return fields_.empty(); }
+    // const: a field of the view cannot be assigned, which would change nothing.
+    const KabegamiEntryView operator[](std::size_t index) const;
+    const KabegamiEntryView back() const { return (*this)[size() - 1]; }
+
+    void push_back(const KabegamiEntryView& entry);
+    void clear();
+    // Room for entries whose fields hold textBytes in all, on top of what the list holds.
+    void reserve(std::size_t entries, std::size_t textBytes = 0);
+
+    class const_iterator {
+      public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = KabegamiEntryView;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = const KabegamiEntryView;
+
+        const_iterator() = default;
+        const_iterator(const KabegamiEntries* list, std::size_t index)
+            : list_(list), index_(index) {}
+        const KabegamiEntryView operator*() const { return (*list_)[index_]; }
+        const_iterator& operator++() {
+            ++index_;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator was = *this;
+            ++index_;
+            return was;
+        }
+        difference_type operator-(const const_iterator& other) const {
+            return difference_type(index_) - difference_type(other.index_);
+        }
+        friend bool operator==(const const_iterator&, const const_iterator&) = default;
+
+      private:
+        const KabegamiEntries* list_ = nullptr;
+        std::size_t index_ = 0;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+    friend bool operator==(const KabegamiEntries& a, const KabegamiEntries& b);
+
+    // For the list file's reader. AdoptText makes bytes the buffer (only on an empty list);
+    // AddField then names a field inside it, AppendField copies one in. Every four fields
+    // make an entry; DropIncompleteEntry forgets the fields of one that was not completed.
+    void AdoptText(std::string bytes);
+    std::string_view Text() const { return text_; }
+    void AddField(const char* inText, std::size_t size);
+    void AppendField(std::string_view field);
+    void DropIncompleteEntry();
+
+  private:
+    static constexpr std::size_t kFields = 4;
+    // 32-bit places: a list's text is kept under 4 GiB (beyond, adding throws bad_alloc,
+    // which every caller reports as out of memory).
+    struct Span {
+        std::uint32_t begin;
+        std::uint32_t size;
+    };
+    std::string_view At(std::size_t field) const {
+        return {text_.data() + fields_[field].begin, fields_[field].size};
+    }
+
+    std::string text_;
+    std::vector<Span> fields_;
+};
+
+} // namespace velmora
