@@ -69,7 +69,15 @@ Drives::Drives(QString mountInfoPath, std::shared_ptr<const BlockDevices> device
                QString diskLinksRoot)
     : mountInfoPath_(std::move(mountInfoPath)),
       devices_(devices ? std::move(devices) : std::make_shared<UdevBlockDevices>()),
-      diskLinksRoot_(std::move(diskLinksRoot)) {}
+      diskLinksRoot_(std::move(diskLinksRoot)),
+      mark_(std::make_unique<MountTableMark>(mountInfoPath_)),
+      snapshot_(std::make_unique<Snapshot>()) {}
+
+Drives::Snapshot& Drives::Current() const {
+    if (mark_->Changed())
+        *snapshot_ = {VisibleMounts(), std::nullopt, {}};
+    return *snapshot_;
+}
 
 QList<MountEntry> Drives::VisibleMounts() const {
     QList<MountEntry> mounts;
@@ -115,8 +123,15 @@ QString Drives::NameOf(const MountEntry& entry) const {
 }
 
 QList<Volume> Drives::List() const {
+    Snapshot& now = Current();
+    if (!now.volumes)
+        now.volumes = ReadList();
+    return *now.volumes;
+}
+
+QList<Volume> Drives::ReadList() const {
     QList<Volume> drives;
-    for (const MountEntry& entry : VisibleMounts()) {
+    for (const MountEntry& entry : snapshot_->mounts) {
         if (IsUserVolume(entry))
             drives.append({NameOf(entry), WithTrailingSlash(entry.mountPoint)});
     }
@@ -150,7 +165,17 @@ Volume Drives::ByName(const QString& name) const {
 
 int Drives::TypeOf(const QString& root) const {
     const QString point = WithoutTrailingSlash(root);
-    const QList<MountEntry> mounts = VisibleMounts();
+    Snapshot& now = Current();
+    const auto known = now.types.constFind(point);
+    if (known != now.types.constEnd())
+        return *known;
+    const int type = ReadTypeOf(point);
+    now.types.insert(point, type);
+    return type;
+}
+
+int Drives::ReadTypeOf(const QString& point) const {
+    const QList<MountEntry>& mounts = snapshot_->mounts;
     const auto found = std::find_if(mounts.begin(), mounts.end(), [&](const MountEntry& entry) {
         return entry.mountPoint == point;
     });

@@ -4,14 +4,21 @@
 #include "BlockDevices.h"
 #include "FolderListing.h"
 #include "MountTable.h"
+#include "MountTableMark.h"
 #include "Volume.h"
 
+#include <QHash>
+
 #include <memory>
+#include <optional>
 
 namespace velmora::linux_impl {
 
 // The machine's volumes, read from the mount table, the block devices (udev unless given)
 // and the udev label links. All three can be given so that tests describe any machine.
+// What was read is kept until the kernel marks a mount or unmount (a table that is an
+// ordinary file is read at every call): registering a thousand pictures asks a thousand
+// times for the drive of a folder.
 class Drives {
   public:
     Drives(QString mountInfoPath = QStringLiteral("/proc/self/mountinfo"),
@@ -28,6 +35,16 @@ class Drives {
     int TypeOf(const QString& root) const;
 
   private:
+    // What is known of the mount table as it was last read.
+    struct Snapshot {
+        QList<MountEntry> mounts;
+        std::optional<QList<Volume>> volumes;
+        QHash<QString, int> types; // by mount point
+    };
+    Snapshot& Current() const;
+    QList<Volume> ReadList() const;
+    int ReadTypeOf(const QString& point) const;
+
     // Later mounts on the same mount point hide earlier ones: one entry per mount point.
     QList<MountEntry> VisibleMounts() const;
     QString NameOf(const MountEntry& entry) const;
@@ -39,6 +56,8 @@ class Drives {
     QString mountInfoPath_;
     std::shared_ptr<const BlockDevices> devices_;
     QString diskLinksRoot_;
+    std::unique_ptr<MountTableMark> mark_;
+    std::unique_ptr<Snapshot> snapshot_;
 };
 
 } // namespace velmora::linux_impl
