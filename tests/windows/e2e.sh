@@ -74,7 +74,6 @@ pointAt() {
 
 # The sample, 32 x 32 pixels, red above blue, drawn unstretched in the desktop's middle.
 midX=$((screenWidth / 2)) midY=$((screenHeight / 2))
-desktop=$(pixel "$midX" "$midY")
 showsSample() {
     local r g b
     read -r r g b <<<"$(pixel "$midX" $((midY - 8)))"
@@ -82,10 +81,8 @@ showsSample() {
     read -r r g b <<<"$(pixel "$midX" $((midY + 8)))"
     ((b > 200 && r < 60 && g < 60))
 }
-showsDesktop() {
-    [[ $(pixel "$midX" $((midY - 8))) == "$desktop" && $(pixel "$midX" $((midY + 8))) == "$desktop" ]]
-}
-! showsSample || fail "the desktop shows the sample before any step"
+showsNoSample() { ! showsSample; }
+showsNoSample || fail "the desktop shows the sample before any step"
 
 # A second start on the same data folder ends by itself and shows nothing.
 timeout 60 wine "$winData\\velmora.exe" </dev/null >/dev/null 2>&1 || fail "the second start did not end"
@@ -134,7 +131,7 @@ wait_until 10 showsSample || fail "the desktop does not show the sample: $(pixel
 pointAt "$changer" 36 12 keydown ctrl click 1 keyup ctrl
 removed() { [[ -z $(wine "$probe" 2>/dev/null) ]]; }
 wait_until 10 removed || fail "Ctrl+click left the wallpaper: $(wine "$probe" 2>/dev/null)"
-wait_until 10 showsDesktop || fail "the desktop still shows the sample after Ctrl+click"
+wait_until 10 showsNoSample || fail "the desktop still shows the sample after Ctrl+click"
 pointAt "$changer" 36 12 click 1
 wait_until 10 applied || fail "wallpaper after the removal: $(wine "$probe" 2>/dev/null)"
 wait_until 10 showsSample || fail "the desktop does not show the sample again"
