@@ -64,6 +64,10 @@ INT_PTR CALLBACK RegistrationWindow::Proc(HWND window, UINT message, WPARAM wPar
     switch (message) {
     case WM_COMMAND:
         return self->Command(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+    case WM_VKEYTOITEM:
+        // The lists ask about every key: unanswered (0) would put the caret on the first row.
+        // Each key gets the list's own handling.
+        return -1;
     case WM_CLOSE:
         if (!self->registering_)
             EndDialog(window, 0);
