@@ -1,13 +1,13 @@
 #!/bin/bash
 # SPDX-License-Identifier: MIT
 # velmora.exe end to end under wine, driven by xdotool (run inside x-session.sh): the
-# changer window at the work area's bottom-left corner, the registration window, a picture
-# registered into the list file, the About window, ">" making it the wallpaper that the
-# screen then shows, Ctrl+click taking it off, the registration removed again after a
-# confirmation, and the close storing the last choice.
-#   e2e.sh VELMORA_EXE WALLPAPER_PROBE_EXE SAMPLE_JPG
+# changer window at the work area's bottom-left corner, the registration window, two
+# pictures registered into the list file, the About window, ">" making each in turn the
+# wallpaper that the screen then shows, Ctrl+click taking it off, a registration removed
+# again after a confirmation, and the close storing the last choice.
+#   e2e.sh VELMORA_EXE WALLPAPER_PROBE_EXE SAMPLE_JPG SECOND_JPG
 set -euo pipefail
-exe=$1 probe=$2 sample=$3
+exe=$1 probe=$2 sample=$3 second=$4
 : "${WINEPREFIX:?}" "${DISPLAY:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 
@@ -17,6 +17,7 @@ winData='C:\velmora-e2e'
 rm -rf "$data" && mkdir -p "$data"
 cp "$exe" "$data/velmora.exe"
 cp "$sample" "$data/sample.jpg"
+cp "$second" "$data/second.jpg"
 
 # What the screen showed goes beside the prefix, for the one who reads the failure.
 fail() {
@@ -72,17 +73,23 @@ pointAt() {
     xdotool mousemove --window "$w" "$x" "$y" "$@"
 }
 
-# The sample, 32 x 32 pixels, red above blue, drawn unstretched in the desktop's middle.
+# The pictures, 32 x 32 pixels each, drawn unstretched in the desktop's middle: the sample
+# red above blue, the second green above yellow.
 midX=$((screenWidth / 2)) midY=$((screenHeight / 2))
-showsSample() {
-    local r g b
-    read -r r g b <<<"$(pixel "$midX" $((midY - 8)))"
-    ((r > 200 && g < 60 && b < 60)) || return 1
-    read -r r g b <<<"$(pixel "$midX" $((midY + 8)))"
-    ((b > 200 && r < 60 && g < 60))
+# A pixel's red, green and blue, each h(igh, over 200), l(ow, under 60) or m(iddling).
+levels() {
+    local r g b c out=""
+    read -r r g b <<<"$(pixel "$1" "$2")"
+    for c in "${r:-128}" "${g:-128}" "${b:-128}"; do
+        if ((c > 200)); then out+=h; elif ((c < 60)); then out+=l; else out+=m; fi
+    done
+    echo "$out"
 }
-showsNoSample() { ! showsSample; }
-showsNoSample || fail "the desktop shows the sample before any step"
+shows() { [[ $(levels "$midX" $((midY - 8))) == "$1" && $(levels "$midX" $((midY + 8))) == "$2" ]]; }
+showsSample() { shows hll llh; }
+showsSecond() { shows lhl hhl; }
+showsNeither() { ! showsSample && ! showsSecond; }
+showsNeither || fail "the desktop shows a picture before any step"
 
 # A second start on the same data folder ends by itself and shows nothing.
 timeout 60 wine "$winData\\velmora.exe" </dev/null >/dev/null 2>&1 || fail "the second start did not end"
@@ -92,16 +99,21 @@ timeout 60 wine "$winData\\velmora.exe" </dev/null >/dev/null 2>&1 || fail "the 
 pointAt "$changer" 60 12 click 1
 touroku=$(window '壁紙リスト登録') || fail "the registration window did not open"
 
-# The file list's first row (120, 2400 twips), then "登録" (120, 4320 twips).
+# The file list's first row (120, 2400 twips) and, with Shift+Down, the second, then "登録"
+# (120, 4320 twips).
 listFile="$data/Kabegamilist.def"
 pointAt "$touroku" 40 168 click 1
+xdotool windowfocus --sync "$touroku" key shift+Down
 pointAt "$touroku" 80 300 click 1
-written() { [[ -f $listFile ]] && (($(wc -l <"$listFile") == 2)); }
-wait_until 10 written || fail "registering wrote no list file"
+written() { [[ -f $listFile ]] && (($(wc -l <"$listFile") == 3)); }
+wait_until 10 written || fail "registering did not write both pictures: $(cat "$listFile" 2>/dev/null)"
 header=$(head -n 1 "$listFile")
-entry=$(tail -n 1 "$listFile")
-expectedEntry=$'C:\\velmora-e2e\\,sample.jpg,C:\\velmora-e2e\\sample.jpg,0\r'
-[[ $entry == "$expectedEntry" ]] || fail "entry line: $(printf %q "$entry")"
+for name in sample second; do
+    entry=$(grep -a -F ",$name.jpg," "$listFile" || true)
+    expectedEntry="C:\\velmora-e2e\\,$name.jpg,C:\\velmora-e2e\\$name.jpg,0"$'\r'
+    [[ $entry == "$expectedEntry" ]] || fail "entry line: $(printf %q "$entry")"
+done
+[[ $(sed -n 2p "$listFile") == *,sample.jpg,* ]] || fail "the entries are out of order"
 [[ $header == *$',C:\\velmora-e2e,1\r' ]] || fail "header line: $(printf %q "$header")"
 
 # "about..." shows the About window over the minimised registration window; "OK" closes it
@@ -119,24 +131,28 @@ wait_until 10 restored || fail "the registration window was not restored after t
 xdotool windowfocus --sync "$touroku" key alt+F4
 wait_until 10 gone '壁紙リスト登録' || fail "the registration window did not close"
 
-# ">" applies the entry just registered.
+# ">" applies the first entry, the next ">" the second under the same bitmap name: the
+# desktop shows each picture in turn.
 pointAt "$changer" 36 12 click 1
 bitmap="$winData\\Mosswick壁紙.BMP"
 applied() { [[ $(wine "$probe" 2>/dev/null) == "$bitmap" ]]; }
 wait_until 10 applied || fail "wallpaper: $(wine "$probe" 2>/dev/null)"
 [[ $(head -c 2 "$data/Mosswick壁紙.BMP") == BM ]] || fail "the wallpaper bitmap is no BMP"
 wait_until 10 showsSample || fail "the desktop does not show the sample: $(pixel "$midX" "$midY")"
+pointAt "$changer" 36 12 click 1
+wait_until 10 showsSecond || fail "the second step does not show the second picture: $(pixel "$midX" "$midY")"
 
-# Ctrl+click removes the wallpaper; the next plain ">" applies the one entry again.
+# Ctrl+click removes the wallpaper; the next plain ">" goes round to the first entry.
 pointAt "$changer" 36 12 keydown ctrl click 1 keyup ctrl
 removed() { [[ -z $(wine "$probe" 2>/dev/null) ]]; }
 wait_until 10 removed || fail "Ctrl+click left the wallpaper: $(wine "$probe" 2>/dev/null)"
-wait_until 10 showsNoSample || fail "the desktop still shows the sample after Ctrl+click"
+wait_until 10 showsNeither || fail "the desktop still shows a picture after Ctrl+click"
 pointAt "$changer" 36 12 click 1
 wait_until 10 applied || fail "wallpaper after the removal: $(wine "$probe" 2>/dev/null)"
 wait_until 10 showsSample || fail "the desktop does not show the sample again"
 
-# Removing asks first, with "No" as the default: Enter keeps the entry, "y" removes it.
+# Removing the first entry asks first, with "No" as the default: Enter keeps it, "y" removes
+# it.
 pointAt "$changer" 60 12 click 1
 touroku=$(window '壁紙リスト登録') || fail "the registration window did not open again"
 pointAt "$touroku" 220 40 click 1
@@ -144,12 +160,13 @@ pointAt "$touroku" 396 116 click 1
 box=$(window '登録削除確認') || fail "no confirmation before removing"
 xdotool windowfocus --sync "$box" key Return
 wait_until 10 gone '登録削除確認' || fail "the confirmation did not close"
-(($(wc -l <"$listFile") == 2)) || fail "Enter removed the entry"
+(($(wc -l <"$listFile") == 3)) || fail "Enter removed the entry"
 pointAt "$touroku" 396 116 click 1
 box=$(window '登録削除確認') || fail "no confirmation the second time"
 xdotool windowfocus --sync "$box" key y
-removedFromList() { (($(wc -l <"$listFile") == 1)); }
+removedFromList() { (($(wc -l <"$listFile") == 2)); }
 wait_until 10 removedFromList || fail "answering yes left the entry"
+[[ $(tail -n 1 "$listFile") == *,second.jpg,* ]] || fail "not the first entry removed: $(cat "$listFile")"
 xdotool windowfocus --sync "$touroku" key alt+F4
 wait_until 10 gone '壁紙リスト登録' || fail "the registration window did not close again"
 
