@@ -23,8 +23,9 @@ windows=(
     g++ make cmake
     # mingw-w64 with posix threads, wine to run the tests, doctest for the core's tests and these
     g++-mingw-w64-x86-64-posix wine wine64 doctest-dev
-    # an X server for the program's windows, xdotool to drive them, a Japanese font
-    xvfb xdotool fonts-ipafont-gothic
+    # an X server for the program's windows, xdotool to drive them, xwininfo and ImageMagick's
+    # import to read them and the desktop back, a Japanese font
+    xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic
 )
 test=(
     # an X server, a window manager, D-Bus, GSettings with dconf, screen readers

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The windows' layout and folder rows, with the program's own dialog resources.
 #include "FolderRows.h"
+#include "RegistrationWindow.h"
 #include "TestFolder.h"
 #include "WicBitmap.h"
 #include "WideText.h"
@@ -36,10 +37,15 @@ RECT ClientRectOf(HWND dialog, int id) {
     return rect;
 }
 
-void CheckLayout(const WindowLayout& layout, Dpi dpi) {
-    const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr),
-                                           MAKEINTRESOURCEW(layout.dialog), nullptr, Quiet, 0);
+HWND OpenDialog(int id) {
+    const HWND dialog =
+        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr, Quiet, 0);
     REQUIRE_MESSAGE(dialog != nullptr, "error " << GetLastError());
+    return dialog;
+}
+
+void CheckLayout(const WindowLayout& layout, Dpi dpi) {
+    const HWND dialog = OpenDialog(layout.dialog);
     std::set<int> inTemplate;
     EnumChildWindows(dialog, CollectId, reinterpret_cast<LPARAM>(&inTemplate));
     std::set<int> placed;
@@ -63,6 +69,24 @@ void CheckLayout(const WindowLayout& layout, Dpi dpi) {
             CHECK(rect.bottom == TwipsToPixels(place.top + place.height, dpi.y));
     }
     DestroyWindow(dialog);
+}
+
+// Whether a label shows all its text on its one line, wrapped as a static control wraps it.
+bool ShowsWholeText(HWND label) {
+    std::wstring text(std::size_t(GetWindowTextLengthW(label)) + 1, L'\0');
+    text.resize(std::size_t(GetWindowTextW(label, text.data(), int(text.size()))));
+    RECT box{};
+    GetClientRect(label, &box);
+    RECT needed = box;
+    const HDC dc = GetDC(label);
+    const HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(label, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    return needed.right <= box.right && needed.bottom - needed.top <= metrics.tmHeight &&
+           metrics.tmHeight <= box.bottom;
 }
 
 struct Pixel {
@@ -116,6 +140,32 @@ TEST_SUITE("ui") {
             CheckLayout(kChangerLayout, dpi);
             CheckLayout(kRegistrationLayout, dpi);
             CheckLayout(kAboutLayout, dpi);
+        }
+    }
+
+    TEST_CASE("the registration window's bold captions show their whole text, clear of the "
+              "other controls, at 96 and 144 dpi") {
+        for (const Dpi dpi : {Dpi{96, 96}, Dpi{144, 144}}) {
+            CAPTURE(dpi.x);
+            const HWND dialog = OpenDialog(IDD_TOUROKU);
+            LayOut(dialog, kRegistrationLayout, dpi);
+            WindowFonts fonts;
+            SetCaptionFonts(dialog, fonts, dpi);
+            RECT client{};
+            GetClientRect(dialog, &client);
+            for (const int caption : {IDC_LABEL1, IDC_LABEL2}) {
+                CAPTURE(caption);
+                CHECK(ShowsWholeText(GetDlgItem(dialog, caption)));
+                const RECT rect = ClientRectOf(dialog, caption);
+                CHECK(rect.right <= client.right);
+                for (const TwipsRect& other : kRegistrationControls) {
+                    RECT overlap{};
+                    const RECT otherRect = ClientRectOf(dialog, other.id);
+                    if (other.id != caption)
+                        CHECK_FALSE(IntersectRect(&overlap, &rect, &otherRect));
+                }
+            }
+            DestroyWindow(dialog);
         }
     }
 

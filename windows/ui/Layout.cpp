@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "Layout.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace velmora::win32 {
 
@@ -38,6 +40,47 @@ void LayOut(HWND window, int clientWidthTwips, int clientHeightTwips,
         SetWindowPos(GetDlgItem(window, place.id), nullptr, left, top, right - left, bottom - top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+namespace {
+
+RECT PlaceInParent(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+} // namespace
+
+void FitToText(HWND label) {
+    std::wstring text(std::size_t(GetWindowTextLengthW(label)) + 1, L'\0');
+    text.resize(std::size_t(GetWindowTextW(label, text.data(), int(text.size()))));
+    const HDC dc = GetDC(label);
+    const HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    const BOOL measured = GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    const RECT place = PlaceInParent(label);
+    if (!measured || place.left + size.cx <= place.right)
+        return;
+    // The design's place is kept where the font needs no more; beyond it, the label takes only
+    // room that nothing else uses.
+    const HWND window = GetParent(label);
+    RECT client{};
+    GetClientRect(window, &client);
+    LONG limit = client.right;
+    for (HWND other = GetWindow(window, GW_CHILD); other != nullptr;
+         other = GetWindow(other, GW_HWNDNEXT)) {
+        const RECT rect = PlaceInParent(other);
+        if (other != label && rect.top < place.bottom && rect.bottom > place.top &&
+            rect.left >= place.left)
+            limit = std::min(limit, rect.left);
+    }
+    const LONG right = std::max(place.right, std::min(place.left + size.cx, limit));
+    SetWindowPos(label, nullptr, 0, 0, right - place.left, place.bottom - place.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CentreOnScreen(HWND window) {

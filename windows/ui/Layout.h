@@ -29,6 +29,10 @@ double PixelsToTwips(int pixels, int dpi);
 void LayOut(HWND window, int clientWidthTwips, int clientHeightTwips,
             std::span<const TwipsRect> controls, Dpi dpi);
 
+// Widens a one-line label whose font needs more room for its text than its place gives, as
+// far as the client area and the controls to its right on the same rows allow.
+void FitToText(HWND label);
+
 // Places the window in the middle of the primary screen's work area.
 void CentreOnScreen(HWND window);
 

@@ -28,6 +28,15 @@ void FitDropDown(HWND combo) {
 
 } // namespace
 
+void SetCaptionFonts(HWND window, WindowFonts& fonts, Dpi dpi) {
+    for (int id : {IDC_LABEL1, IDC_LABEL2}) {
+        const HWND caption = GetDlgItem(window, id);
+        fonts.Apply(caption, {L"ＭＳ Ｐゴシック", 11.25, true}, dpi.y);
+        // The Japanese fonts at hand may be wider than the one the captions were sized for.
+        FitToText(caption);
+    }
+}
+
 RegistrationWindow::RegistrationWindow(mdlKabegami& module) : module_(module), registrar_(module) {}
 
 RegistrationWindow::~RegistrationWindow() {
@@ -55,6 +64,10 @@ INT_PTR CALLBACK RegistrationWindow::Proc(HWND window, UINT message, WPARAM wPar
     switch (message) {
     case WM_COMMAND:
         return self->Command(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+    case WM_VKEYTOITEM:
+        // The lists ask about every key: unanswered (0) would put the caret on the first row.
+        // Each key gets the list's own handling.
+        return -1;
     case WM_CLOSE:
         if (!self->registering_)
             EndDialog(window, 0);
@@ -132,8 +145,7 @@ void RegistrationWindow::Form_Load() {
     dpiY_ = dpi.y;
     LayOut(window_, kRegistrationLayout, dpi);
     FitDropDown(GetDlgItem(window_, IDC_DRIVE1));
-    for (int id : {IDC_LABEL1, IDC_LABEL2})
-        fonts_.Apply(GetDlgItem(window_, id), {L"ＭＳ Ｐゴシック", 11.25, true}, dpi.y);
+    SetCaptionFonts(window_, fonts_, dpi);
     CentreOnScreen(window_);
 
     module_.LoadKabegamiList();

@@ -3,6 +3,7 @@
 
 #include "FolderRows.h"
 #include "Fonts.h"
+#include "Layout.h"
 #include "Registrar.h"
 
 #include <windows.h>
@@ -15,6 +16,9 @@ class mdlKabegami;
 }
 
 namespace velmora::win32 {
+
+// The captions over the two columns in their bold font, each as wide as its text needs.
+void SetCaptionFonts(HWND window, WindowFonts& fonts, Dpi dpi);
 
 // The registration window: browsing for pictures, the preview and the registered list. It
 // gathers what the user chose and shows what the core's Registrar made of it.
