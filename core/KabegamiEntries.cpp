@@ -37,11 +37,11 @@ const KabegamiEntryView KabegamiEntries::operator[](std::size_t index) const {
 void KabegamiEntries::push_back(const KabegamiEntryView& entry) {
     const std::string_view fields[] = {entry.Folder, entry.FileName, entry.KabegamiPath,
                                        entry.CopiedToPic};
-    // Views into this very list would dangle once the buffer grows: copy them out first.
+    // Views into the added text would dangle once it grows: copy them out first.
     const std::less_equal<const char*> notAfter;
     for (const std::string_view field : fields) {
-        if (!text_.empty() && notAfter(text_.data(), field.data()) &&
-            notAfter(field.data(), text_.data() + text_.size())) {
+        if (!added_.empty() && notAfter(added_.data(), field.data()) &&
+            notAfter(field.data(), added_.data() + added_.size())) {
             push_back(ToEntry(entry));
             return;
         }
@@ -49,10 +49,10 @@ void KabegamiEntries::push_back(const KabegamiEntryView& entry) {
     std::size_t bytes = 0;
     for (const std::string_view field : fields)
         bytes += field.size();
-    Place(text_.size() + bytes);
+    Place(TextSize() + bytes);
     // Room first, so that a failure leaves the list as it was.
     Grow(fields_, kFields);
-    Grow(text_, bytes);
+    Grow(added_, bytes);
     for (const std::string_view field : fields)
         AppendField(field);
 }
@@ -60,12 +60,13 @@ void KabegamiEntries::push_back(const KabegamiEntryView& entry) {
 void KabegamiEntries::clear() {
     // Gives the memory back: a list can be tens of megabytes.
     std::string().swap(text_);
+    std::string().swap(added_);
     std::vector<Span>().swap(fields_);
 }
 
 void KabegamiEntries::reserve(std::size_t entries, std::size_t textBytes) {
     fields_.reserve(fields_.size() + entries * kFields);
-    text_.reserve(text_.size() + textBytes);
+    added_.reserve(added_.size() + textBytes);
 }
 
 bool operator==(const KabegamiEntries& a, const KabegamiEntries& b) {
@@ -89,10 +90,10 @@ void KabegamiEntries::AddField(const char* inText, std::size_t size) {
 }
 
 void KabegamiEntries::AppendField(std::string_view field) {
-    const std::uint32_t begin = Place(text_.size());
-    Place(text_.size() + field.size());
+    const std::uint32_t begin = Place(TextSize());
+    Place(TextSize() + field.size());
     Grow(fields_, 1);
-    text_.append(field);
+    added_.append(field);
     fields_.push_back({begin, std::uint32_t(field.size())});
 }
 

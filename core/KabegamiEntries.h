@@ -13,10 +13,11 @@
 
 namespace velmora {
 
-// The wallpaper list, compact: every field's text in one buffer, and where each field lies
-// in it. A list read from a UTF-8 file keeps the file's own bytes as that buffer, so loading
-// allocates twice, not once per field, and holds about 1.2 times the file. Entries are read
-// as KabegamiEntryView, which stays valid until the list changes.
+// The wallpaper list, compact: the fields' text in two buffers, and where each field lies.
+// A list read from a UTF-8 file keeps the file's own bytes as the first buffer, so loading
+// allocates twice, not once per field, and holds about 1.2 times the file; entries added
+// later go to the second, so that adding one does not copy the file. Entries are read as
+// KabegamiEntryView, which stays valid until the list changes.
 class KabegamiEntries {
   public:
     KabegamiEntries() = default;
@@ -72,7 +73,9 @@ class KabegamiEntries {
     // AddField then names a field inside it, AppendField copies one in. Every four fields
     // make an entry; DropIncompleteEntry forgets the fields of one that was not completed.
     void AdoptText(std::string bytes);
-    std::string_view Text() const { return text_; }
+    std::string_view AdoptedText() const { return text_; }
+    // The bytes of every field and of what lies between those of an adopted text.
+    std::size_t TextSize() const { return text_.size() + added_.size(); }
     void AddField(const char* inText, std::size_t size);
     void AppendField(std::string_view field);
     void DropIncompleteEntry();
@@ -85,11 +88,16 @@ class KabegamiEntries {
         std::uint32_t begin;
         std::uint32_t size;
     };
+    // Places past the adopted text are in the added text.
     std::string_view At(std::size_t field) const {
-        return {text_.data() + fields_[field].begin, fields_[field].size};
+        const Span s = fields_[field];
+        return s.begin < text_.size()
+                   ? std::string_view(text_.data() + s.begin, s.size)
+                   : std::string_view(added_.data() + (s.begin - text_.size()), s.size);
     }
 
     std::string text_;
+    std::string added_;
     std::vector<Span> fields_;
 };
 

@@ -100,36 +100,31 @@ template <typename Unit> class ItemReader {
     const bool cut_;
 };
 
-struct DelimiterCounts {
-    std::ptrdiff_t commas = 0, crs = 0, lfs = 0;
-};
-
-template <typename Unit> DelimiterCounts CountDelimiters(const Unit* begin, const Unit* end) {
-    DelimiterCounts n;
+// How many of the units are c or, when also is not 0, also.
+template <typename Unit>
+std::ptrdiff_t CountUnits(const Unit* begin, const Unit* end, char c, char also) {
+    std::ptrdiff_t n = 0;
     if constexpr (sizeof(Unit) == 1) {
-        // Eight bytes at a time, all three in one pass: this runs on every load.
+        // Eight bytes at a time: this runs on every load.
         for (; end - begin >= 8; begin += 8) {
             std::uint64_t block;
             std::memcpy(&block, begin, 8);
-            n.commas += CountByte(block, ',');
-            n.crs += CountByte(block, '\r');
-            n.lfs += CountByte(block, '\n');
+            n += CountByte(block, c) + (also != 0 ? CountByte(block, also) : 0);
         }
     }
-    for (; begin < end; ++begin) {
-        n.commas += *begin == Unit(',');
-        n.crs += *begin == Unit('\r');
-        n.lfs += *begin == Unit('\n');
-    }
+    for (; begin < end; ++begin)
+        n += (*begin == Unit(c)) + (also != 0 && *begin == Unit(also));
     return n;
 }
 
 // At most how many entries the units can hold, counting one delimiter per item (a CR LF
 // pair once): the list is reserved once instead of regrowing to a multiple of its size.
 template <typename Unit> std::size_t MostEntries(const Unit* begin, const Unit* end) {
-    const DelimiterCounts n = CountDelimiters(begin, end);
-    return std::size_t(
-        std::max<std::ptrdiff_t>(0, (n.commas + std::max(n.crs, n.lfs) + 1 - 3) / 4));
+    // Lines end in LF or CR LF; only a file without any LF needs its CRs counted.
+    std::ptrdiff_t delimiters = CountUnits(begin, end, ',', '\n');
+    if (std::find(begin, end, Unit('\n')) == end)
+        delimiters += CountUnits(begin, end, '\r', 0);
+    return std::size_t(std::max<std::ptrdiff_t>(0, (delimiters + 1 - 3) / 4));
 }
 
 std::string UndecodableDescription(std::size_t offset) {
@@ -166,7 +161,8 @@ void ParseItems(const Unit* begin, const Unit* end, bool cut, Item item, ListFil
             return;
         *header = std::move(text);
     }
-    content.Entries.reserve(MostEntries(begin, end));
+    // With room for a few more: registering adds one entry and writes the list.
+    content.Entries.reserve(MostEntries(begin, end) + 16);
     while (!reader.AtEnd()) {
         for (int field = 0; field < 4; ++field) {
             if (!next(nullptr)) {
@@ -284,7 +280,7 @@ void ParseBytes(std::string data, TextDecoding& legacy, bool cut, ListFileConten
     if (IsValidUtf8(std::string_view(data).substr(0, whole))) {
         // The items are cut out of the file's own bytes, which the list keeps as its text.
         content.Entries.AdoptText(std::move(data));
-        const std::string_view text = content.Entries.Text();
+        const std::string_view text = content.Entries.AdoptedText();
         const char* begin = text.data();
         // The mark at the start of the file is no text; one at the start of an item is.
         if (text.substr(0, whole).starts_with(kUtf8Mark))
@@ -370,6 +366,14 @@ bool IsValidUtf8(std::string_view text) {
             ++s;
             continue;
         }
+        // Three-byte characters without a restricted second byte (most of Japanese text):
+        // only the two continuation bytes are checked.
+        if (c >= 0xE1 && c <= 0xEF && c != 0xED && end - s >= 3) {
+            if ((s[1] & 0xC0) != 0x80 || (s[2] & 0xC0) != 0x80)
+                return false;
+            s += 3;
+            continue;
+        }
         int length = 0;
         unsigned char low = 0x80;
         unsigned char high = 0xBF;
@@ -420,7 +424,7 @@ bool IsStorableField(std::string_view field) {
 
 std::string FormatListFile(const ListHeader& header, const KabegamiEntries& entries) {
     std::string out;
-    out.reserve(64 + entries.Text().size() + entries.size() * 16 + header.LastDrive.size() +
+    out.reserve(64 + entries.TextSize() + entries.size() * 16 + header.LastDrive.size() +
                 header.LastFolder.size() + header.FileCopySetting.size());
     const auto line = [&out](std::initializer_list<std::string_view> fields) {
         bool first = true;

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <new>
@@ -76,18 +77,30 @@ long ReadSome(int fd, char* buffer, std::size_t size) {
 
 std::string ReadToEnd(int fd, const QString& path) {
     try {
-        std::string data;
+        // Straight into the string, which a list keeps as its text: sized for the whole file
+        // and one byte more, so that the end shows without growing it. Read in steps, each
+        // one kept before the next can fail.
+        constexpr std::size_t kStep = std::size_t(1) << 20;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && st.st_size > 0)
-            data.reserve(static_cast<std::size_t>(st.st_size));
-        char buffer[65536];
+        const std::size_t expected =
+            ::fstat(fd, &st) == 0 && st.st_size > 0 ? std::size_t(st.st_size) + 1 : 65536;
+        std::string data(expected, '\0');
+        std::size_t filled = 0;
         for (;;) {
-            const long n = ReadSome(fd, buffer, sizeof buffer);
-            if (n < 0)
-                throw ReadError(ErrorFromErrno(errno, path), std::move(data));
-            if (n == 0)
+            if (filled == data.size())
+                data.resize(data.size() * 2);
+            const long n =
+                ReadSome(fd, data.data() + filled, std::min(kStep, data.size() - filled));
+            if (n < 0) {
+                const int error = errno;
+                data.resize(filled);
+                throw ReadError(ErrorFromErrno(error, path), std::move(data));
+            }
+            if (n == 0) {
+                data.resize(filled);
                 return data;
-            data.append(buffer, static_cast<std::size_t>(n));
+            }
+            filled += std::size_t(n);
         }
     } catch (const std::bad_alloc&) {
         throw PlatformError(Err::OutOfMemory);

@@ -160,11 +160,11 @@ class InjectedFailuresTest : public QObject {
     void failingReadKeepsWholeEntriesAndTheFile() {
         QTemporaryDir dir;
         QByteArray list = "\"/ [root]\",/home/me,0\r\n";
-        int whole = -1; // entries that end within the first read of 64 KiB
-        for (int i = 0; list.size() < 200000; ++i) {
+        int whole = -1; // entries that end within the first read of 1 MiB
+        for (int i = 0; list.size() < 1500000; ++i) {
             list +=
                 QStringLiteral("/home/me/写真/,%1.bmp,/home/me/写真/%1.bmp,0\r\n").arg(i).toUtf8();
-            if (list.size() <= 65536)
+            if (list.size() <= 1048576)
                 whole = i + 1;
         }
         WriteBytes(dir.path() + "/Kabegamilist.def", list);
