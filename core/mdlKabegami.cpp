@@ -5,7 +5,8 @@
 #include "PlatformError.h"
 #include "SystemServices.h"
 
-#include <functional>
+#include <bit>
+#include <cstring>
 #include <new>
 #include <string_view>
 
@@ -32,6 +33,34 @@ std::string StorableFolder(std::string folder) {
     return folder;
 }
 
+// A 64-bit digest in four independent lanes, eight bytes each per step: it is taken of the
+// whole file at every load and write, and one lane alone is limited by its multiplications.
+std::uint64_t Digest(std::string_view bytes) {
+    constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
+    constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
+    const auto round = [](std::uint64_t lane, std::uint64_t input) {
+        return std::rotl(lane + input * kPrime2, 31) * kPrime1;
+    };
+    std::uint64_t lanes[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    for (; left >= 32; p += 32, left -= 32) {
+        for (int i = 0; i < 4; ++i) {
+            std::uint64_t input;
+            std::memcpy(&input, p + 8 * i, 8);
+            lanes[i] = round(lanes[i], input);
+        }
+    }
+    std::uint64_t h = std::rotl(lanes[0], 1) + std::rotl(lanes[1], 7) + std::rotl(lanes[2], 12) +
+                      std::rotl(lanes[3], 18) + bytes.size();
+    for (; left > 0; ++p, --left)
+        h = std::rotl(h ^ (static_cast<unsigned char>(*p) * kPrime1), 11) * kPrime2;
+    h ^= h >> 33;
+    h *= kPrime2;
+    h ^= h >> 29;
+    return h;
+}
+
 // A drive's name has no folder above it: one the file cannot hold is not remembered.
 std::string StorableDrive(const std::string& drive) {
     return IsStorableField(drive) ? drive : std::string();
@@ -55,7 +84,7 @@ std::string mdlKabegami::ListFilePath() const {
 mdlKabegami::Seen mdlKabegami::SeenOf(std::optional<std::string_view> bytes) {
     if (!bytes)
         return {};
-    return {bytes->size(), std::hash<std::string_view>{}(*bytes), true};
+    return {bytes->size(), Digest(*bytes), true};
 }
 
 void mdlKabegami::LoadKabegamiList() {

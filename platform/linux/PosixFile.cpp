@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,6 +77,19 @@ long ReadSome(int fd, char* buffer, std::size_t size) {
     }
 }
 
+namespace {
+// A list file of many megabytes is touched page by page as it is read; in 2 MiB pages (where
+// the system allows them) that costs a few faults instead of thousands.
+void AskForLargePages(char* begin, std::size_t size) {
+    constexpr std::uintptr_t kLarge = std::uintptr_t(2) << 20;
+    const std::uintptr_t from =
+        (reinterpret_cast<std::uintptr_t>(begin) + kLarge - 1) & ~(kLarge - 1);
+    const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(begin) + size) & ~(kLarge - 1);
+    if (to > from)
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+}
+} // namespace
+
 std::string ReadToEnd(int fd, const QString& path) {
     try {
         // Straight into the string, which a list keeps as its text: sized for the whole file
@@ -84,7 +99,10 @@ std::string ReadToEnd(int fd, const QString& path) {
         struct stat st {};
         const std::size_t expected =
             ::fstat(fd, &st) == 0 && st.st_size > 0 ? std::size_t(st.st_size) + 1 : 65536;
-        std::string data(expected, '\0');
+        std::string data;
+        data.reserve(expected);
+        AskForLargePages(data.data(), expected);
+        data.resize(expected);
         std::size_t filled = 0;
         for (;;) {
             if (filled == data.size())
