@@ -6,6 +6,8 @@
 #include <QDialog>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -104,6 +106,11 @@ class frmKabegamiTouroku : public QDialog {
     bool registering_ = false;    // a register action runs
     bool closeRequested_ = false; // the close box was used during it
     bool drivesChanged_ = false;  // volumes changed during it
+    // The names the registered list's rows show, one after another, and where each ends:
+    // comparing a row with the list is then a comparison of bytes, not of a QString made
+    // for it (registering into 10,000 entries compares them all after every picture).
+    std::string rowNames_;
+    std::vector<std::size_t> rowEnds_;
 
     QLabel* Label1_ = nullptr;
     DriveComboBox* Drive1_ = nullptr;

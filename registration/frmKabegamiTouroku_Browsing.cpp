@@ -16,7 +16,6 @@
 #include "VbListBox.h"
 #include "mdlKabegami.h"
 
-#include <QAnyStringView>
 #include <QLabel>
 #include <QPixmap>
 
@@ -172,18 +171,27 @@ void frmKabegamiTouroku::FillTourokuFileList(const KabegamiEntries& list) {
     VbListBox* box = lstTourokuFileList_;
     box->setCurrentRow(-1);
     box->clearSelection();
-    int kept = 0;
-    const int rows = box->count();
-    while (kept < rows && std::size_t(kept) < list.size() &&
-           QAnyStringView::equal(box->item(kept)->text(),
-                                 QUtf8StringView(list[std::size_t(kept)].FileName)))
-        ++kept;
-    for (int row = rows - 1; row >= kept; --row)
+    const auto rowName = [this](std::size_t row) {
+        const std::size_t begin = row == 0 ? 0 : rowEnds_[row - 1];
+        return std::string_view(rowNames_).substr(begin, rowEnds_[row] - begin);
+    };
+    std::size_t kept = 0;
+    if (std::size_t(box->count()) == rowEnds_.size()) {
+        while (kept < rowEnds_.size() && kept < list.size() && rowName(kept) == list[kept].FileName)
+            ++kept;
+    }
+    for (int row = box->count() - 1; row >= int(kept); --row)
         delete box->takeItem(row);
+    rowNames_.resize(kept == 0 ? 0 : rowEnds_[kept - 1]);
+    rowEnds_.resize(kept);
     QStringList added;
-    added.reserve(qsizetype(list.size()) - kept);
-    for (std::size_t i = std::size_t(kept); i < list.size(); ++i)
-        added.append(FromUtf8(list[i].FileName));
+    added.reserve(qsizetype(list.size() - kept));
+    for (std::size_t i = kept; i < list.size(); ++i) {
+        const std::string_view name = list[i].FileName;
+        added.append(FromUtf8(name));
+        rowNames_.append(name);
+        rowEnds_.push_back(rowNames_.size());
+    }
     box->addItems(added);
 }
 
