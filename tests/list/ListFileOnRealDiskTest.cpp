@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The list file written through the real Linux services onto a full and a read-only disk.
-#include "LinuxPlatform.h"
-#include "MessageRecorder.h"
 #include "QtText.h"
+#include "RecordingLinuxPlatform.h"
 #include "mdlKabegami.h"
 
 #include <QDir>
@@ -17,13 +16,7 @@ using namespace velmora;
 
 namespace {
 
-// LinuxPlatform with its message boxes recorded instead of shown.
-class RecordingPlatform : public LinuxPlatform, public velmora::test::MessageRecorder {
-  public:
-    int MsgBox(const std::string& text, int style, const std::string& title) override {
-        return Record(text, style, title);
-    }
-};
+using test::RecordingPlatform;
 
 bool Run(const QString& program, const QStringList& arguments) {
     return QProcess::execute(program, arguments) == 0;
@@ -96,7 +89,8 @@ class ListFileOnRealDiskTest : public QObject {
         FillList(module, 2000);
         QVERIFY(!module.WriteKabegamiList());
         QCOMPARE(platform.msgBoxes.size(), 1);
-        QVERIFY2(platform.msgBoxes[0].text.startsWith("61:"), qPrintable(platform.msgBoxes[0].text));
+        QVERIFY2(platform.msgBoxes[0].text.startsWith("61:"),
+                 qPrintable(platform.msgBoxes[0].text));
         QCOMPARE(ReadBytes(FromUtf8(module.ListFilePath())), old);
         QCOMPARE(Leftovers(mountPoint_), QStringList());
         QFile::remove(mountPoint_ + "/filler");
@@ -115,7 +109,8 @@ class ListFileOnRealDiskTest : public QObject {
         QVERIFY(Run("mount", {"-o", "remount,rw", mountPoint_}));
         QVERIFY(!written);
         QCOMPARE(platform.msgBoxes.size(), 1);
-        QVERIFY2(platform.msgBoxes[0].text.startsWith("75:"), qPrintable(platform.msgBoxes[0].text));
+        QVERIFY2(platform.msgBoxes[0].text.startsWith("75:"),
+                 qPrintable(platform.msgBoxes[0].text));
         QCOMPARE(ReadBytes(FromUtf8(module.ListFilePath())), old);
     }
 };

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The list file's change detection by stamp, through the real Linux services: edits that
 // keep the file's size, and even its write time, must still stop a rewrite.
-#include "LinuxPlatform.h"
-#include "MessageRecorder.h"
 #include "QtText.h"
+#include "RecordingLinuxPlatform.h"
 #include "mdlKabegami.h"
 
 #include <QFile>
@@ -18,12 +17,7 @@ using namespace velmora;
 
 namespace {
 
-class RecordingPlatform : public LinuxPlatform, public velmora::test::MessageRecorder {
-  public:
-    int MsgBox(const std::string& text, int style, const std::string& title) override {
-        return Record(text, style, title);
-    }
-};
+using test::RecordingPlatform;
 
 QByteArray ReadBytes(const QString& path) {
     QFile file(path);
