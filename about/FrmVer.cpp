@@ -157,7 +157,7 @@ void FrmVer::OpenMailTo() {
 
 void FrmVer::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) {
-        CentreOnScreen(*this); // before the dialog would place itself over its parent
+        CentreOnScreen(*this, platform_); // before the dialog would place itself over its parent
         open_ = true;
     }
     QDialog::showEvent(event);

@@ -3,6 +3,7 @@
 
 #include "Platform.h"
 #include "Twips.h"
+#include "WindowFrame.h"
 
 #include <QWidget>
 
@@ -17,10 +18,13 @@ void PlaceFormOnWorkArea(QWidget& form, Platform& platform) {
     // The work area's bottom edge as an exclusive coordinate, like a Windows RECT.
     const double bottom = area->y() + area->height();
     const double leftTwips = area->x() * platform.TwipsPerPixelX();
-    const double outerHeightTwips = PixelsToTwips(form.frameGeometry().height());
+    const QMargins frame = KnownFrame(form, platform).value_or(QMargins());
+    const double outerHeightTwips = PixelsToTwips(form.height() + frame.top() + frame.bottom());
     const double topTwips = bottom * platform.TwipsPerPixelY() - outerHeightTwips;
-    form.move(static_cast<int>(std::lround(leftTwips / platform.TwipsPerPixelX())),
-              static_cast<int>(std::lround(topTwips / platform.TwipsPerPixelY())));
+    MoveFrameTo(form,
+                QPoint(static_cast<int>(std::lround(leftTwips / platform.TwipsPerPixelX())),
+                       static_cast<int>(std::lround(topTwips / platform.TwipsPerPixelY()))),
+                frame);
 }
 
 } // namespace velmora

@@ -10,6 +10,7 @@
 #include "Stepping.h"
 #include "Twips.h"
 #include "VbButton.h"
+#include "WindowFrame.h"
 #include "frmKabegamiTouroku.h"
 #include "mdlKabegami.h"
 
@@ -267,7 +268,7 @@ bool frmChangeKabegami::event(QEvent* event) {
         case QEvent::Move:
         case QEvent::Resize:
             PlaceFormOnWorkArea(*this, platform_);
-            if (frameGeometry().height() != height())
+            if (KnownFrame(*this, platform_))
                 placingUntilFrameKnown_ = false;
             break;
         case QEvent::Paint:

@@ -5,6 +5,7 @@
 #include "SystemServices.h"
 
 #include <QImage>
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -13,6 +14,7 @@
 #include <optional>
 
 class QObject;
+class QWindow;
 
 namespace velmora {
 
@@ -27,6 +29,9 @@ class Platform : public SystemServices, public Messages {
     virtual std::optional<QRect> GetWorkArea() = 0;
     virtual double TwipsPerPixelX() = 0;
     virtual double TwipsPerPixelY() = 0;
+    // The frame the window manager has drawn around a shown top-level window, as it tells
+    // it itself; nothing before it has, or with no window manager.
+    virtual std::optional<QMargins> GetWindowFrame(QWindow& window) = 0;
 
     // The picture decoded for a box of the given size in pixels: never smaller than needed
     // to fill the box, usually much smaller than the natural size.

@@ -175,7 +175,7 @@ void frmKabegamiTouroku::showEvent(QShowEvent* event) {
     // Centred on the screen at its first showing, frame included.
     if (!placed_) {
         placed_ = true;
-        CentreOnScreen(*this);
+        CentreOnScreen(*this, platform_);
     }
     QDialog::showEvent(event);
 }

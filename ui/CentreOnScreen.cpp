@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "CentreOnScreen.h"
 
+#include "WindowFrame.h"
+
 #include <QEvent>
 #include <QScreen>
 #include <QWidget>
@@ -8,20 +10,14 @@
 namespace velmora {
 
 namespace {
-QMargins FrameOf(const QWidget& window) {
-    const QRect inner = window.geometry();
-    const QRect outer = window.frameGeometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
-}
-
 const QString kCentreOnceFramed = QStringLiteral("CentreOnceFramed");
 
 // Centres the window again as soon as the window manager has told its frame, which it does
 // only after the window is shown.
 class CentreOnceFramed : public QObject {
   public:
-    explicit CentreOnceFramed(QWidget& window) : QObject(&window), window_(window) {
+    CentreOnceFramed(QWidget& window, Platform& platform)
+        : QObject(&window), window_(window), platform_(platform) {
         setObjectName(kCentreOnceFramed);
         window.installEventFilter(this);
     }
@@ -34,9 +30,10 @@ class CentreOnceFramed : public QObject {
         case QEvent::Resize:
         case QEvent::Expose:
         case QEvent::UpdateRequest:
-            if (!FrameOf(window_).isNull()) {
+        case QEvent::Paint:
+            if (KnownFrame(window_, platform_)) {
                 Done();
-                CentreOnScreen(window_);
+                CentreOnScreen(window_, platform_);
             }
             break;
         case QEvent::Hide:
@@ -55,28 +52,27 @@ class CentreOnceFramed : public QObject {
     }
 
     QWidget& window_;
+    Platform& platform_;
 };
 } // namespace
 
-void CentreOnScreen(QWidget& window) {
+void CentreOnScreen(QWidget& window, Platform& platform) {
     const QScreen* screen = window.screen();
     if (screen == nullptr)
         return;
-    QMargins frame = FrameOf(window);
-    const bool known = !frame.isNull();
+    const std::optional<QMargins> known = KnownFrame(window, platform);
+    QMargins frame = known.value_or(QMargins());
     if (!known && window.parentWidget() != nullptr)
-        frame = FrameOf(*window.parentWidget()->window());
+        frame = KnownFrame(*window.parentWidget()->window(), platform).value_or(QMargins());
     const QRect area = screen->geometry();
     const QSize outer = window.size().grownBy(frame);
-    QPoint corner(area.x() + (area.width() - outer.width()) / 2,
-                  area.y() + (area.height() - outer.height()) / 2);
-    // move() places the frame once the frame is known, the client area until then
-    if (!known) {
-        corner += QPoint(frame.left(), frame.top());
-        if (window.findChild<QObject*>(kCentreOnceFramed, Qt::FindDirectChildrenOnly) == nullptr)
-            new CentreOnceFramed(window);
-    }
-    window.move(corner);
+    MoveFrameTo(window,
+                QPoint(area.x() + (area.width() - outer.width()) / 2,
+                       area.y() + (area.height() - outer.height()) / 2),
+                frame);
+    if (!known &&
+        window.findChild<QObject*>(kCentreOnceFramed, Qt::FindDirectChildrenOnly) == nullptr)
+        new CentreOnceFramed(window, platform);
 }
 
 } // namespace velmora

@@ -9,6 +9,7 @@
 #include "ProgramFolder.h"
 #include "QtText.h"
 #include "Twips.h"
+#include "WindowManagerFrame.h"
 #include "wallpaper/DesktopWallpaper.h"
 #include "wallpaper/UnsupportedWallpaper.h"
 
@@ -58,6 +59,10 @@ std::optional<QRect> LinuxPlatform::GetWorkArea() {
     if (!screen)
         return std::nullopt;
     return screen->availableGeometry();
+}
+
+std::optional<QMargins> LinuxPlatform::GetWindowFrame(QWindow& window) {
+    return linux_impl::WindowManagerFrame(window);
 }
 
 double LinuxPlatform::TwipsPerPixelX() {

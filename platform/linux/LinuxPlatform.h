@@ -23,6 +23,7 @@ class LinuxPlatform : public Platform {
     std::string AppFolder() override;
     bool PrevInstance(const std::string& folder) override;
     std::optional<QRect> GetWorkArea() override;
+    std::optional<QMargins> GetWindowFrame(QWindow& window) override;
     double TwipsPerPixelX() override;
     double TwipsPerPixelY() override;
     int MsgBox(const std::string& text, int style, const std::string& title) override;

@@ -6,6 +6,7 @@
 #include "FakePlatform.h"
 #include "FileListBox.h"
 #include "FrmVer.h"
+#include "XWindows.h"
 #include "frmKabegamiTouroku.h"
 #include "mdlKabegami.h"
 
@@ -32,19 +33,21 @@ class FrmVerOnXTest : public QObject {
 };
 
 namespace {
-QPoint OffsetFromCentre(const QWidget& window) {
-    return window.frameGeometry().center() - window.screen()->geometry().center();
-}
-bool CentredWithFrame(const QWidget& window) {
-    return window.frameGeometry() != window.geometry() &&
-           OffsetFromCentre(window).manhattanLength() <= 2;
-}
-QString OffCentre(const QWidget& window) {
-    const QPoint offset = OffsetFromCentre(window);
-    return QStringLiteral("frame %1 off the centre by %2,%3")
-        .arg(window.frameGeometry() != window.geometry() ? "known" : "unknown")
-        .arg(offset.x())
-        .arg(offset.y());
+// Centred on the screen with the frame the window manager drew, as the X server has it;
+// seen tells what there is, for a failure.
+bool CentredWithFrame(const QWidget& window, QString& seen) {
+    const std::optional<QRect> frame = test::FrameOnScreen(QString::number(window.winId()));
+    if (!frame) {
+        seen = QStringLiteral("no frame announced");
+        return false;
+    }
+    const QPoint offset = frame->center() - window.screen()->geometry().center();
+    seen = QStringLiteral("frame at %1,%2 off the centre by %3,%4")
+               .arg(frame->x())
+               .arg(frame->y())
+               .arg(offset.x())
+               .arg(offset.y());
+    return offset.manhattanLength() <= 2;
 }
 } // namespace
 
@@ -75,7 +78,8 @@ void FrmVerOnXTest::shownOverMinimisedRegistrationAndRestoresIt() {
     QTimer::singleShot(0, &about, [&] {
         exposed = QTest::qWaitForWindowExposed(&about);
         // centred with its frame, once the window manager has drawn it
-        QTRY_VERIFY2_WITH_TIMEOUT(CentredWithFrame(about), qPrintable(OffCentre(about)), 30000);
+        QString seen;
+        QTRY_VERIFY2_WITH_TIMEOUT(CentredWithFrame(about, seen), qPrintable(seen), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(!registration.windowHandle()->isExposed(), 30000);
         registrationHidden = true;
         QTRY_VERIFY_WITH_TIMEOUT(about.isActiveWindow(), 30000);
@@ -108,14 +112,14 @@ void FrmVerOnXTest::registrationCentredWithItsFrame() {
     changer.resize(72, 24);
     changer.show();
     QVERIFY(QTest::qWaitForWindowExposed(&changer));
-    QTRY_VERIFY_WITH_TIMEOUT(changer.frameGeometry() != changer.geometry(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(test::FrameOnScreen(QString::number(changer.winId())), 30000);
     // owned by no window, as the changer window opens it
     frmKabegamiTouroku registration(module, platform, nullptr);
     registration.setWindowModality(Qt::ApplicationModal);
     registration.show();
     QVERIFY(QTest::qWaitForWindowExposed(&registration));
-    QTRY_VERIFY2_WITH_TIMEOUT(CentredWithFrame(registration), qPrintable(OffCentre(registration)),
-                              30000);
+    QString seen;
+    QTRY_VERIFY2_WITH_TIMEOUT(CentredWithFrame(registration, seen), qPrintable(seen), 30000);
 }
 
 // The window is disabled while it registers, yet the window manager's close still reaches

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The real program on an X server, with or without a window manager: the changer window
 // starts at the bottom-left corner of the screen, and once the user has moved it, it stays.
+#include "XWindows.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QRect>
@@ -9,29 +11,8 @@
 
 namespace {
 
-QString Xdotool(const QStringList& arguments) {
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), arguments);
-    xdotool.waitForFinished(10000);
-    return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
-}
-
-// The client area of a window on the screen, as xwininfo reports it.
-QRect Geometry(const QString& window) {
-    QProcess xwininfo;
-    xwininfo.start(QStringLiteral("xwininfo"), {QStringLiteral("-id"), window});
-    xwininfo.waitForFinished(10000);
-    int values[4] = {0, 0, 0, 0};
-    const char* keys[4] = {"Absolute upper-left X:", "Absolute upper-left Y:", "Width:", "Height:"};
-    for (const QString& raw : QString::fromUtf8(xwininfo.readAllStandardOutput()).split(u'\n')) {
-        const QString line = raw.trimmed();
-        for (int i = 0; i < 4; ++i) {
-            if (line.startsWith(QLatin1String(keys[i])))
-                values[i] = line.section(u':', 1).trimmed().toInt();
-        }
-    }
-    return QRect(values[0], values[1], values[2], values[3]);
-}
+using velmora::test::ClientOnScreen;
+using velmora::test::Xdotool;
 
 QString WaitForWindow(const QString& name) {
     for (int i = 0; i < 600; ++i) { // polls for up to a minute
@@ -69,7 +50,7 @@ class WindowPlacementTest : public QObject {
         const QSize screen(1024, 768);
         QRect start;
         const bool placed = QTest::qWaitFor([&] {
-            start = Geometry(window);
+            start = ClientOnScreen(window);
             return start.x() >= 0 && start.x() <= 8 && start.bottom() < screen.height() &&
                    screen.height() - 1 - start.bottom() <= 8;
         });
@@ -85,14 +66,14 @@ class WindowPlacementTest : public QObject {
                  QStringLiteral("300"), QStringLiteral("200")});
         QRect moved;
         QVERIFY(QTest::qWaitFor([&] {
-            moved = Geometry(window);
+            moved = ClientOnScreen(window);
             return qAbs(moved.x() - 300) <= 30 && qAbs(moved.y() - 200) <= 40;
         }));
         Xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"),
                  QString::number(moved.x() + 60), QString::number(moved.y() + 12),
                  QStringLiteral("click"), QStringLiteral("1")});
         const QString registration = WaitForWindow(QStringLiteral("^壁紙リスト登録$"));
-        const QRect after = Geometry(window);
+        const QRect after = ClientOnScreen(window);
         run.kill();
         run.waitForFinished(10000);
         QVERIFY2(!registration.isEmpty(), "the click did not reach the moved window");

@@ -2,6 +2,7 @@
 #include "FakePlatform.h"
 
 #include "QtEntries.h"
+#include "WindowManagerFrame.h"
 
 #include <QDir>
 #include <QFile>
@@ -131,6 +132,10 @@ void FakePlatform::SavePicture(const PictureInfo& picture, const std::string& bm
         throw PlatformError(Err::InvalidPicture);
     if (!image.convertToFormat(QImage::Format_RGB888).save(bmpPath, "BMP"))
         throw PlatformError(Err::PathFileAccess);
+}
+
+std::optional<QMargins> FakePlatform::GetWindowFrame(QWindow& window) {
+    return linux_impl::WindowManagerFrame(window);
 }
 
 QImage FakePlatform::LoadPreview(const PictureInfo& picture, const QSize& box) {

@@ -47,6 +47,8 @@ class FakePlatform : public Platform, public MessageRecorder {
     std::optional<QRect> GetWorkArea() override { return workArea; }
     double TwipsPerPixelX() override { return 15.0; }
     double TwipsPerPixelY() override { return 15.0; }
+    // The real window manager's answer: windows are real, on X or offscreen.
+    std::optional<QMargins> GetWindowFrame(QWindow& window) override;
     int MsgBox(const std::string& text, int style, const std::string& title) override {
         return Record(text, style, title);
     }
