@@ -11,20 +11,22 @@
 
 namespace velmora {
 
-void PlaceFormOnWorkArea(QWidget& form, Platform& platform) {
+bool PlaceFormOnWorkArea(QWidget& form, Platform& platform) {
+    const std::optional<QMargins> known = KnownFrame(form, platform);
     const std::optional<QRect> area = platform.GetWorkArea();
     if (!area)
-        return;
+        return known.has_value();
     // The work area's bottom edge as an exclusive coordinate, like a Windows RECT.
     const double bottom = area->y() + area->height();
     const double leftTwips = area->x() * platform.TwipsPerPixelX();
-    const QMargins frame = KnownFrame(form, platform).value_or(QMargins());
+    const QMargins frame = known.value_or(QMargins());
     const double outerHeightTwips = PixelsToTwips(form.height() + frame.top() + frame.bottom());
     const double topTwips = bottom * platform.TwipsPerPixelY() - outerHeightTwips;
     MoveFrameTo(form,
                 QPoint(static_cast<int>(std::lround(leftTwips / platform.TwipsPerPixelX())),
                        static_cast<int>(std::lround(topTwips / platform.TwipsPerPixelY()))),
                 frame);
+    return known.has_value();
 }
 
 } // namespace velmora

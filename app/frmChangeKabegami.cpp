@@ -10,7 +10,6 @@
 #include "Stepping.h"
 #include "Twips.h"
 #include "VbButton.h"
-#include "WindowFrame.h"
 #include "frmKabegamiTouroku.h"
 #include "mdlKabegami.h"
 
@@ -267,8 +266,7 @@ bool frmChangeKabegami::event(QEvent* event) {
         case QEvent::Show:
         case QEvent::Move:
         case QEvent::Resize:
-            PlaceFormOnWorkArea(*this, platform_);
-            if (KnownFrame(*this, platform_))
+            if (PlaceFormOnWorkArea(*this, platform_))
                 placingUntilFrameKnown_ = false;
             break;
         case QEvent::Paint:
