@@ -11,7 +11,7 @@ set -eu
 set_name=${1:-test}
 run=(
     g++ make cmake pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev libglib2.0-dev
-    libjpeg62-turbo-dev libx11-dev libxrandr-dev libmount-dev libudev-dev
+    libjpeg62-turbo-dev libx11-dev libxcb1-dev libxrandr-dev libmount-dev libudev-dev
     # Japanese fonts for the user interface
     fonts-ipafont-gothic fonts-ipafont-mincho
 )
