@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ListFileFormat.h"
 
+#include "BufferRoom.h"
 #include "PlatformError.h"
 #include "SystemServices.h"
 
@@ -162,7 +163,7 @@ void ParseItems(const Unit* begin, const Unit* end, bool cut, Item item, ListFil
         *header = std::move(text);
     }
     // With room for a few more: registering adds one entry and writes the list.
-    content.Entries.reserve(MostEntries(begin, end) + 16);
+    content.Entries.reserve(RoomFor(MostEntries(begin, end) + 16));
     while (!reader.AtEnd()) {
         for (int field = 0; field < 4; ++field) {
             if (!next(nullptr)) {
@@ -423,8 +424,8 @@ bool IsStorableField(std::string_view field) {
 
 std::string FormatListFile(const ListHeader& header, const KabegamiEntries& entries) {
     std::string out;
-    out.reserve(64 + entries.TextSize() + entries.size() * 16 + header.LastDrive.size() +
-                header.LastFolder.size() + header.FileCopySetting.size());
+    out.reserve(RoomFor(64 + entries.TextSize() + entries.size() * 16 + header.LastDrive.size() +
+                        header.LastFolder.size() + header.FileCopySetting.size()));
     const auto line = [&out](std::initializer_list<std::string_view> fields) {
         bool first = true;
         for (const std::string_view field : fields) {

@@ -18,8 +18,6 @@
 #include <QScreen>
 #include <QUrl>
 
-#include <malloc.h>
-
 namespace velmora {
 
 namespace {
@@ -90,6 +88,7 @@ void LinuxPlatform::DeleteFile(const std::string& path) {
 }
 
 std::string LinuxPlatform::ReadFile(const std::string& path) {
+    freedHeap_.ReturnWhenIdle();
     return linux_impl::ReadWholeFile(FromUtf8(path));
 }
 
@@ -98,6 +97,7 @@ std::optional<FileStamp> LinuxPlatform::StampOf(const std::string& path) {
 }
 
 void LinuxPlatform::WriteFileAtomically(const std::string& path, std::string_view data) {
+    freedHeap_.ReturnWhenIdle();
     linux_impl::WriteFileAtomically(FromUtf8(path), data);
 }
 
@@ -122,7 +122,7 @@ void LinuxPlatform::SavePicture(const PictureInfo& picture, const std::string& b
     // A conversion's buffers are freed at its end, but glibc keeps freed heap for reuse;
     // the running program would hold the largest step's memory while it idles.
     struct TrimAfter {
-        ~TrimAfter() { ::malloc_trim(0); }
+        ~TrimAfter() { linux_impl::FreedHeap::Return(); }
     } trim;
     linux_impl::WriteBitmapFile(ToFile(picture), FromUtf8(bmpPath));
 }

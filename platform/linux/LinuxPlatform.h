@@ -3,6 +3,7 @@
 
 #include "Cp932Decoder.h"
 #include "Drives.h"
+#include "FreedHeap.h"
 #include "InstanceLock.h"
 #include "Platform.h"
 
@@ -52,7 +53,8 @@ class LinuxPlatform : public Platform {
     std::optional<std::string> Cp932ToUtf8(std::string_view bytes) override;
 
   private:
-    QString appFolder_; // as found at the first call
+    linux_impl::FreedHeap freedHeap_; // first: it sets the heap up for the rest
+    QString appFolder_;               // as found at the first call
     std::unique_ptr<linux_impl::InstanceLock> instanceLock_;
     linux_impl::Drives drives_;
     std::unique_ptr<linux_impl::DesktopWallpaper> wallpaper_; // chosen at first use

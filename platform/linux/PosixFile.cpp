@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PosixFile.h"
 
+#include "BufferRoom.h"
 #include "Errno.h"
 #include "SystemServices.h"
 
@@ -100,7 +101,7 @@ std::string ReadToEnd(int fd, const QString& path) {
         const std::size_t expected =
             ::fstat(fd, &st) == 0 && st.st_size > 0 ? std::size_t(st.st_size) + 1 : 65536;
         std::string data;
-        data.reserve(expected);
+        data.reserve(RoomFor(expected));
         AskForLargePages(data.data(), expected);
         data.resize(expected);
         std::size_t filled = 0;
