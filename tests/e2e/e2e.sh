@@ -60,12 +60,21 @@ client_geometry() {
     CH=$(awk '/^ *Height:/ {print $2}' <<<"$info")
 }
 
-# The window manager's frame around a window: sets FL (left), FT (top), FB (bottom).
+# The window manager's frame around a window: sets FL (left), FR (right), FT (top), FB
+# (bottom).
 frame_extents() {
     local values
     values=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
     [ -n "$values" ] || return 1
-    IFS=, read -r FL _ FT FB <<<"$values"
+    IFS=, read -r FL FR FT FB <<<"$values"
+}
+
+# A window centred on the screen frame and all, as the program places it once the window
+# manager has told the frame: sets its client geometry (CX CY CW CH).
+centred_with_frame() {
+    client_geometry "$1" && frame_extents "$1" || return 1
+    local dx=$(((SW - CW - FL - FR) / 2 - (CX - FL))) dy=$(((SH - CH - FT - FB) / 2 - (CY - FT)))
+    [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
 }
 
 # The work area of the current desktop: sets WAX WAY (its corner) and WAH (its height).
@@ -260,7 +269,10 @@ registration_active() {
 }
 wait_until 10 registration_active ||
     fail "the registration window did not take the focus (active: $(xdotool getactivewindow 2>&1), window '$reg')"
-client_geometry "$reg"
+# Until then its controls may still move by half the title bar, enough for a click to miss
+# the copy option's box.
+wait_until 10 centred_with_frame "$reg" ||
+    fail "the registration window is not centred with its frame (client at $CX,$CY ${CW}x$CH)"
 RX=$CX RY=$CY
 [ "$CW.$CH" = 431.345 ] || fail "registration window client ${CW}x${CH}, not 431x345"
 # From the drive selector (focus at opening) to the folder list, which shows the program's
@@ -276,6 +288,8 @@ row_center() { echo $(($1 + ROW_START + ROW_HEIGHT * ($2 - 1) + ROW_HEIGHT / 2))
 ctrl_click $((file_x + 40)) "$(row_center "$file_y" 2)"
 click $((RX + 84)) $((RY + 300)) # cmdTouroku 120, 4320, 2295, 375
 wait_until 10 entries_in_list 2 || fail "the list file does not hold two entries"
+copy_setting=$(head -n1 "$list" | cut -d, -f3 | tr -d '\r')
+[ "$copy_setting" = 0 ] || fail "the copy option stayed $copy_setting after its box was clicked"
 
 step register-enter
 click $((file_x + 40)) "$(row_center "$file_y" 3)"
@@ -352,7 +366,10 @@ registration_active() {
 }
 wait_until 10 registration_active ||
     fail "the registration window did not take the focus (active: $(xdotool getactivewindow 2>&1), window '$reg')"
-client_geometry "$reg"
+# Until then its controls may still move by half the title bar, enough for a click to miss
+# the copy option's box.
+wait_until 10 centred_with_frame "$reg" ||
+    fail "the registration window is not centred with its frame (client at $CX,$CY ${CW}x$CH)"
 RX=$CX RY=$CY
 registered_y=$((RY + 32)) # lstTourokuFileList 2880, 480, 2535, 1500
 click $((RX + 192 + 40)) "$(row_center "$registered_y" 2)"
