@@ -77,6 +77,23 @@ centred_with_frame() {
     [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
 }
 
+# Looked up until found active: a search that meets a window being destroyed finds nothing.
+registration_active() {
+    reg=$(window_of '壁紙リスト登録')
+    [ -n "$reg" ] && is_active "$reg"
+}
+
+# The registration window, active and in its final place: sets reg and its client corner
+# (RX RY). Until it is centred with its frame, its controls may still move by half the title
+# bar, enough for a click to miss the copy option's box.
+registration_window_ready() {
+    wait_until 10 registration_active ||
+        fail "the registration window did not take the focus (active: $(xdotool getactivewindow 2>&1), window '$reg')"
+    wait_until 10 centred_with_frame "$reg" ||
+        fail "the registration window is not centred with its frame (client at $CX,$CY ${CW}x$CH)"
+    RX=$CX RY=$CY
+}
+
 # The work area of the current desktop: sets WAX WAY (its corner) and WAH (its height).
 work_area() {
     local desktop values
@@ -262,18 +279,7 @@ xprop -root _XROOTPMAP_ID | grep -q 'pixmap id' && fail "a wallpaper was set fro
 # ---- registering ---------------------------------------------------------------------------
 
 step register-two
-# Looked up until found active: a search that meets a window being destroyed finds nothing.
-registration_active() {
-    reg=$(window_of '壁紙リスト登録')
-    [ -n "$reg" ] && is_active "$reg"
-}
-wait_until 10 registration_active ||
-    fail "the registration window did not take the focus (active: $(xdotool getactivewindow 2>&1), window '$reg')"
-# Until then its controls may still move by half the title bar, enough for a click to miss
-# the copy option's box.
-wait_until 10 centred_with_frame "$reg" ||
-    fail "the registration window is not centred with its frame (client at $CX,$CY ${CW}x$CH)"
-RX=$CX RY=$CY
+registration_window_ready
 [ "$CW.$CH" = 431.345 ] || fail "registration window client ${CW}x${CH}, not 431x345"
 # From the drive selector (focus at opening) to the folder list, which shows the program's
 # folder with its subfolders Pic and testpics below it: the last row opens testpics.
@@ -359,18 +365,7 @@ bitmap_shows "$pics/c-blue.BMP" || fail "removing the wallpaper changed the bitm
 step remove-one
 press_changer register
 wait_until 15 window_of '壁紙リスト登録' >/dev/null || fail "the registration window did not open"
-# Looked up until found active: a search that meets a window being destroyed finds nothing.
-registration_active() {
-    reg=$(window_of '壁紙リスト登録')
-    [ -n "$reg" ] && is_active "$reg"
-}
-wait_until 10 registration_active ||
-    fail "the registration window did not take the focus (active: $(xdotool getactivewindow 2>&1), window '$reg')"
-# Until then its controls may still move by half the title bar, enough for a click to miss
-# the copy option's box.
-wait_until 10 centred_with_frame "$reg" ||
-    fail "the registration window is not centred with its frame (client at $CX,$CY ${CW}x$CH)"
-RX=$CX RY=$CY
+registration_window_ready
 registered_y=$((RY + 32)) # lstTourokuFileList 2880, 480, 2535, 1500
 click $((RX + 192 + 40)) "$(row_center "$registered_y" 2)"
 click $((RX + 368 + 28)) $((RY + 104 + 12)) # cmdDelete 5520, 1560, 855, 375
