@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "KabegamiEntries.h"
 
+#include "Utf8.h"
+
 #include <algorithm>
 #include <functional>
 #include <limits>
@@ -62,6 +64,8 @@ void KabegamiEntries::clear() {
     std::string().swap(text_);
     std::string().swap(added_);
     std::vector<Span>().swap(fields_);
+    validUtf8Text_ = 0;
+    allValidUtf8_ = true;
 }
 
 void KabegamiEntries::reserve(std::size_t entries, std::size_t textBytes) {
@@ -79,22 +83,29 @@ bool operator==(const KabegamiEntries& a, const KabegamiEntries& b) {
     return true;
 }
 
-void KabegamiEntries::AdoptText(std::string bytes) {
+void KabegamiEntries::AdoptText(std::string bytes, std::size_t validUtf8) {
     Place(bytes.size());
     clear();
     text_ = std::move(bytes);
+    validUtf8Text_ = std::min(validUtf8, text_.size());
 }
 
 void KabegamiEntries::AddField(const char* inText, std::size_t size) {
-    fields_.push_back({Place(std::size_t(inText - text_.data())), Place(size)});
+    const std::size_t begin = std::size_t(inText - text_.data());
+    fields_.push_back({Place(begin), Place(size)});
+    // A field cut out of valid text at ASCII delimiters is valid itself.
+    if (begin + size > validUtf8Text_)
+        allValidUtf8_ = false;
 }
 
 void KabegamiEntries::AppendField(std::string_view field) {
     const std::uint32_t begin = Place(TextSize());
     Place(TextSize() + field.size());
     Grow(fields_, 1);
+    const bool valid = !allValidUtf8_ || IsValidUtf8(field);
     added_.append(field);
     fields_.push_back({begin, std::uint32_t(field.size())});
+    allValidUtf8_ = allValidUtf8_ && valid;
 }
 
 void KabegamiEntries::DropIncompleteEntry() {

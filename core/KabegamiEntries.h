@@ -69,10 +69,15 @@ class KabegamiEntries {
 
     friend bool operator==(const KabegamiEntries& a, const KabegamiEntries& b);
 
-    // For the list file's reader. AdoptText makes bytes the buffer (only on an empty list);
-    // AddField then names a field inside it, AppendField copies one in. Every four fields
-    // make an entry; DropIncompleteEntry forgets the fields of one that was not completed.
-    void AdoptText(std::string bytes);
+    // Whether every field is valid UTF-8: checked once, as a field comes in, so that writing
+    // the list does not check all its fields again.
+    bool AllValidUtf8() const { return allValidUtf8_; }
+
+    // For the list file's reader. AdoptText makes bytes the buffer (only on an empty list),
+    // of which the first validUtf8 bytes are known to be valid UTF-8; AddField then names a
+    // field inside it, AppendField copies one in. Every four fields make an entry;
+    // DropIncompleteEntry forgets the fields of one that was not completed.
+    void AdoptText(std::string bytes, std::size_t validUtf8);
     std::string_view AdoptedText() const { return text_; }
     // The bytes of every field and of what lies between those of an adopted text.
     std::size_t TextSize() const { return text_.size() + added_.size(); }
@@ -97,8 +102,10 @@ class KabegamiEntries {
     }
 
     std::string text_;
+    std::size_t validUtf8Text_ = 0;
     std::string added_;
     std::vector<Span> fields_;
+    bool allValidUtf8_ = true;
 };
 
 } // namespace velmora

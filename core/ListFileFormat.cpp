@@ -280,7 +280,7 @@ void ParseBytes(std::string data, TextDecoding& legacy, bool cut, ListFileConten
         std::size_t(WholeEnd(data.data(), data.data() + data.size(), cut) - data.data());
     if (IsValidUtf8(std::string_view(data).substr(0, whole))) {
         // The items are cut out of the file's own bytes, which the list keeps as its text.
-        content.Entries.AdoptText(std::move(data));
+        content.Entries.AdoptText(std::move(data), whole);
         const std::string_view text = content.Entries.AdoptedText();
         const char* begin = text.data();
         // The mark at the start of the file is no text; one at the start of an item is.
@@ -312,34 +312,37 @@ enum class FieldForm { Plain, Quoted, Unstorable };
 
 // How a field must be written for the reader to give it back unchanged: quoted when the
 // reader would split it or skip its leading blanks; unstorable when it would then hold a
-// quotation mark, or when it is no valid text at all.
-FieldForm FormOf(std::string_view field) {
+// quotation mark, or when it is no valid text at all (not checked when knownUtf8).
+FieldForm FormOf(std::string_view field, bool knownUtf8 = false) {
     bool needsQuotes =
         !field.empty() && (field.front() == ' ' || field.front() == '\t' || field.front() == '"');
     bool hasQuote = false;
-    bool ascii = true;
+    const auto look = [&](std::string_view part) {
+        for (const char c : part) {
+            if (c == ',' || c == '\r' || c == '\n')
+                needsQuotes = true;
+            else if (c == '"')
+                hasQuote = true;
+        }
+    };
+    // Every byte that matters is ASCII below '-': eight bytes at a time, only a block that
+    // holds such a byte is looked at byte by byte. Non-ASCII bytes are noted on the way.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::uint64_t highBits = 0;
     std::size_t i = 0;
-    // Eight at a time while every byte is plain ASCII above ','.
     for (; field.size() - i >= 8; i += 8) {
         std::uint64_t block;
         std::memcpy(&block, field.data() + i, 8);
-        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-        constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-        if (((block - kOnes * (',' + 1)) & ~block & kHigh) != 0 || (block & kHigh) != 0)
-            break;
+        highBits |= block;
+        if (((block - kOnes * (',' + 1)) & ~block & kHigh) != 0)
+            look(field.substr(i, 8));
     }
-    for (const char c : field.substr(i)) {
-        // Most characters are none of the few that matter: one test lets them pass.
-        if (static_cast<unsigned char>(c) > ',' && static_cast<unsigned char>(c) < 0x80)
-            continue;
-        if (c == ',' || c == '\r' || c == '\n')
-            needsQuotes = true;
-        else if (c == '"')
-            hasQuote = true;
-        else if (static_cast<unsigned char>(c) >= 0x80)
-            ascii = false;
-    }
-    if (!ascii && !IsValidUtf8(field))
+    for (const char c : field.substr(i))
+        highBits |= static_cast<unsigned char>(c);
+    look(field.substr(i));
+    const bool ascii = (highBits & kHigh) == 0;
+    if (!ascii && !knownUtf8 && !IsValidUtf8(field))
         return FieldForm::Unstorable;
     if (!needsQuotes)
         return FieldForm::Plain;
@@ -347,63 +350,6 @@ FieldForm FormOf(std::string_view field) {
 }
 
 } // namespace
-
-bool IsValidUtf8(std::string_view text) {
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* const end = s + text.size();
-    while (s < end) {
-        const unsigned char c = *s;
-        if (c < 0x80) {
-            // Runs of ASCII, sixteen bytes at a time where they are aligned with nothing.
-            while (end - s >= 16) {
-                std::uint64_t block[2];
-                std::memcpy(block, s, 16);
-                if (((block[0] | block[1]) & 0x8080808080808080ull) != 0)
-                    break;
-                s += 16;
-            }
-            while (s < end && *s < 0x80)
-                ++s;
-            continue;
-        }
-        // Three-byte characters without a restricted second byte (most of Japanese text):
-        // only the two continuation bytes are checked.
-        if (c >= 0xE1 && c <= 0xEF && c != 0xED && end - s >= 3) {
-            if ((s[1] & 0xC0) != 0x80 || (s[2] & 0xC0) != 0x80)
-                return false;
-            s += 3;
-            continue;
-        }
-        int length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0)
-                low = 0xA0; // no overlong forms
-            else if (c == 0xED)
-                high = 0x9F; // no surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F; // nothing past U+10FFFF
-        } else {
-            return false;
-        }
-        if (end - s < length || s[1] < low || s[1] > high)
-            return false;
-        for (int i = 2; i < length; ++i) {
-            if (s[i] < 0x80 || s[i] > 0xBF)
-                return false;
-        }
-        s += length;
-    }
-    return true;
-}
 
 ListFileContent ParseListFile(std::string bytes, TextDecoding& legacy, bool cut) {
     ListFileContent content;
@@ -426,10 +372,10 @@ std::string FormatListFile(const ListHeader& header, const KabegamiEntries& entr
     std::string out;
     out.reserve(RoomFor(64 + entries.TextSize() + entries.size() * 16 + header.LastDrive.size() +
                         header.LastFolder.size() + header.FileCopySetting.size()));
-    const auto line = [&out](std::initializer_list<std::string_view> fields) {
+    const auto line = [&out](std::initializer_list<std::string_view> fields, bool knownUtf8) {
         bool first = true;
         for (const std::string_view field : fields) {
-            const FieldForm form = FormOf(field);
+            const FieldForm form = FormOf(field, knownUtf8);
             if (form == FieldForm::Unstorable) {
                 throw PlatformError(Err::BadFileName,
                                     "「" + std::string(field) +
@@ -448,9 +394,10 @@ std::string FormatListFile(const ListHeader& header, const KabegamiEntries& entr
         }
         out += "\r\n";
     };
-    line({header.LastDrive, header.LastFolder, header.FileCopySetting});
+    line({header.LastDrive, header.LastFolder, header.FileCopySetting}, false);
+    const bool knownUtf8 = entries.AllValidUtf8();
     for (const KabegamiEntryView e : entries)
-        line({e.Folder, e.FileName, e.KabegamiPath, e.CopiedToPic});
+        line({e.Folder, e.FileName, e.KabegamiPath, e.CopiedToPic}, knownUtf8);
     // The reader drops a byte-order mark at the start of the file: a first field that begins
     // with U+FEFF keeps it only behind one more.
     if (out.starts_with(kUtf8Mark))

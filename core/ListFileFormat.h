@@ -2,6 +2,7 @@
 #pragma once
 
 #include "KabegamiEntries.h"
+#include "Utf8.h"
 
 #include <optional>
 #include <string>
@@ -45,9 +46,6 @@ struct ListFileContent {
 // failing read) ends before its last delimiter, and an item that runs into its end is not
 // complete. The entries of a UTF-8 file keep its bytes as their text.
 ListFileContent ParseListFile(std::string bytes, TextDecoding& legacy, bool cut = false);
-
-// Whether text is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
-bool IsValidUtf8(std::string_view text);
 
 // Whether a field can be written so that it reads back unchanged.
 bool IsStorableField(std::string_view field);

@@ -201,6 +201,10 @@ TEST_CASE("what cannot be stored is refused") {
         CAPTURE(bad);
         CHECK_FALSE(IsStorableField(bad));
         CHECK_FALSE(IsValidUtf8(bad));
+        // Also when added to a list read from a file, whose own fields are known to be text.
+        KabegamiEntries read = Parse("d,f,1\r\n/p/,a.bmp,/p/a.bmp,0\r\n").Entries;
+        read.push_back({"/p/", bad, "/p/x", "0"});
+        CHECK_THROWS_AS(FormatListFile({"d", "f", "1"}, read), PlatformError);
     }
     CHECK(IsValidUtf8("壁紙😀é"));
 }
