@@ -330,17 +330,23 @@ FieldForm FormOf(std::string_view field, bool knownUtf8 = false) {
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
     constexpr std::uint64_t kHigh = 0x8080808080808080ull;
     std::uint64_t highBits = 0;
-    std::size_t i = 0;
-    for (; field.size() - i >= 8; i += 8) {
+    const auto scan = [&](std::size_t at) {
         std::uint64_t block;
-        std::memcpy(&block, field.data() + i, 8);
+        std::memcpy(&block, field.data() + at, 8);
         highBits |= block;
         if (((block - kOnes * (',' + 1)) & ~block & kHigh) != 0)
-            look(field.substr(i, 8));
+            look(field.substr(at, 8));
+    };
+    if (field.size() >= 8) {
+        for (std::size_t at = 0; at + 8 < field.size(); at += 8)
+            scan(at);
+        // The last eight bytes, overlapping the block before them: no byte by byte tail.
+        scan(field.size() - 8);
+    } else {
+        for (const char c : field)
+            highBits |= static_cast<unsigned char>(c);
+        look(field);
     }
-    for (const char c : field.substr(i))
-        highBits |= static_cast<unsigned char>(c);
-    look(field.substr(i));
     const bool ascii = (highBits & kHigh) == 0;
     if (!ascii && !knownUtf8 && !IsValidUtf8(field))
         return FieldForm::Unstorable;
