@@ -3,6 +3,8 @@
 
 #include "DataFolder.h"
 #include "Files.h"
+#include "HugePages.h"
+#include "LargePages.h"
 #include "MessageBox.h"
 #include "MountTableWatcher.h"
 #include "PictureFiles.h"
@@ -31,7 +33,9 @@ DriveInfo ToDrive(const linux_impl::Volume& volume) {
 
 } // namespace
 
-LinuxPlatform::LinuxPlatform() = default;
+LinuxPlatform::LinuxPlatform() {
+    SetLargePageRequest(&linux_impl::AskForLargePages);
+}
 
 LinuxPlatform::~LinuxPlatform() = default;
 

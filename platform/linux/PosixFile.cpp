@@ -3,6 +3,7 @@
 
 #include "BufferRoom.h"
 #include "Errno.h"
+#include "HugePages.h"
 #include "SystemServices.h"
 
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <new>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -77,19 +77,6 @@ long ReadSome(int fd, char* buffer, std::size_t size) {
             return static_cast<long>(n);
     }
 }
-
-namespace {
-// A list file of many megabytes is touched page by page as it is read; in 2 MiB pages (where
-// the system allows them) that costs a few faults instead of thousands.
-void AskForLargePages(char* begin, std::size_t size) {
-    constexpr std::uintptr_t kLarge = std::uintptr_t(2) << 20;
-    const std::uintptr_t from =
-        (reinterpret_cast<std::uintptr_t>(begin) + kLarge - 1) & ~(kLarge - 1);
-    const std::uintptr_t to = (reinterpret_cast<std::uintptr_t>(begin) + size) & ~(kLarge - 1);
-    if (to > from)
-        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-}
-} // namespace
 
 std::string ReadToEnd(int fd, const QString& path) {
     try {
