@@ -31,9 +31,11 @@ std::uint64_t BytesEqual(std::uint64_t block, unsigned char c) {
     return ~(((t & kLow7) + kLow7) | t | kLow7);
 }
 
-// Summed by a multiplication: std::popcount is a library call on a baseline x86-64 build.
-int CountByte(std::uint64_t block, unsigned char c) {
-    return int(((BytesEqual(block, c) >> 7) * 0x0101010101010101ull) >> 56);
+// How many of the eight bytes of block are c or also, summed by a multiplication:
+// std::popcount is a library call on a baseline x86-64 build.
+int CountBytes(std::uint64_t block, unsigned char c, unsigned char also) {
+    return int((((BytesEqual(block, c) | BytesEqual(block, also)) >> 7) * 0x0101010101010101ull) >>
+               56);
 }
 
 // The first delimiter from p on, or end. Bytes eight at a time: items are long and this is
@@ -110,7 +112,7 @@ std::ptrdiff_t CountUnits(const Unit* begin, const Unit* end, char c, char also)
         for (; end - begin >= 8; begin += 8) {
             std::uint64_t block;
             std::memcpy(&block, begin, 8);
-            n += CountByte(block, c) + (also != 0 ? CountByte(block, also) : 0);
+            n += CountBytes(block, c, also != 0 ? also : c);
         }
     }
     for (; begin < end; ++begin)

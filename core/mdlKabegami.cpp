@@ -33,26 +33,31 @@ std::string StorableFolder(std::string folder) {
     return folder;
 }
 
-// A 64-bit digest in four independent lanes, eight bytes each per step: it is taken of the
-// whole file at every load and write, and one lane alone is limited by its multiplications.
+// A 64-bit digest in eight independent lanes, eight bytes each per step: it is taken of the
+// whole file at every load and write, and one lane alone is limited by the latency of its
+// multiplications (four lanes still were, on a list in the cache).
 std::uint64_t Digest(std::string_view bytes) {
     constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
     constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
+    constexpr int kLanes = 8;
     const auto round = [](std::uint64_t lane, std::uint64_t input) {
         return std::rotl(lane + input * kPrime2, 31) * kPrime1;
     };
-    std::uint64_t lanes[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
+    std::uint64_t lanes[kLanes];
+    for (int i = 0; i < kLanes; ++i)
+        lanes[i] = kPrime1 * std::uint64_t(i + 1) + kPrime2;
     const char* p = bytes.data();
     std::size_t left = bytes.size();
-    for (; left >= 32; p += 32, left -= 32) {
-        for (int i = 0; i < 4; ++i) {
+    for (; left >= 8 * kLanes; p += 8 * kLanes, left -= 8 * kLanes) {
+        for (int i = 0; i < kLanes; ++i) {
             std::uint64_t input;
             std::memcpy(&input, p + 8 * i, 8);
             lanes[i] = round(lanes[i], input);
         }
     }
-    std::uint64_t h = std::rotl(lanes[0], 1) + std::rotl(lanes[1], 7) + std::rotl(lanes[2], 12) +
-                      std::rotl(lanes[3], 18) + bytes.size();
+    std::uint64_t h = bytes.size();
+    for (int i = 0; i < kLanes; ++i)
+        h += std::rotl(lanes[i], 1 + 7 * i);
     for (; left > 0; ++p, --left)
         h = std::rotl(h ^ (static_cast<unsigned char>(*p) * kPrime1), 11) * kPrime2;
     h ^= h >> 33;
