@@ -37,6 +37,18 @@ const KabegamiEntryView KabegamiEntries::operator[](std::size_t index) const {
     return {At(first), At(first + 1), At(first + 2), At(first + 3)};
 }
 
+std::string_view KabegamiEntries::TextOfEntry(std::size_t index) const {
+    const Span* const f = fields_.data() + index * kFields;
+    const std::size_t end = std::size_t(f[3].begin) + f[3].size;
+    if (f[0].begin >= text_.size() || end > validUtf8Text_)
+        return {};
+    for (std::size_t i = 1; i < kFields; ++i) {
+        if (f[i].begin != std::size_t(f[i - 1].begin) + f[i - 1].size + 1)
+            return {};
+    }
+    return std::string_view(text_).substr(f[0].begin, end - f[0].begin);
+}
+
 void KabegamiEntries::push_back(const KabegamiEntryView& entry) {
     const std::string_view fields[] = {entry.Folder, entry.FileName, entry.KabegamiPath,
                                        entry.CopiedToPic};

@@ -72,6 +72,9 @@ class KabegamiEntries {
     // Whether every field is valid UTF-8: checked once, as a field comes in, so that writing
     // the list does not check all its fields again.
     bool AllValidUtf8() const { return allValidUtf8_; }
+    // The adopted text from the entry's first field to the end of its last, when its four
+    // fields lie there in order, one byte apart, in what was checked as UTF-8; else empty.
+    std::string_view TextOfEntry(std::size_t index) const;
 
     // For the list file's reader. AdoptText makes bytes the buffer (only on an empty list),
     // of which the first validUtf8 bytes are known to be valid UTF-8; AddField then names a

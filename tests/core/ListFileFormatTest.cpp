@@ -67,14 +67,22 @@ TEST_CASE("items, not lines") {
     // line break, LF-only line ends.
     const ListFileContent back = Parse("  /mnt/x [USB STICK],/mnt/x/\r\n1\r\n"
                                        "\"/a,b/\",  \"x\ny.bmp\",/q/z.bmp,0\n"
+                                       "/e/,e.bmp\n/e/e.bmp,1\r\n/g/, g.bmp,/g/g.bmp,0\r\n"
                                        "/c/,d.bmp,/c/d.bmp,1");
     CHECK(back.ErrorNumber == 0);
     CHECK(*back.LastDrive == "/mnt/x [USB STICK]");
     CHECK(*back.LastFolder == "/mnt/x/");
     CHECK(*back.FileCopySetting == "1");
-    REQUIRE(back.Entries.size() == 2);
+    REQUIRE(back.Entries.size() == 4);
     CHECK(back.Entries[0] == KabegamiEntry{"/a,b/", "x\ny.bmp", "/q/z.bmp", "0"});
-    CHECK(back.Entries[1] == KabegamiEntry{"/c/", "d.bmp", "/c/d.bmp", "1"});
+    CHECK(back.Entries[1] == KabegamiEntry{"/e/", "e.bmp", "/e/e.bmp", "1"});
+    CHECK(back.Entries[2] == KabegamiEntry{"/g/", "g.bmp", "/g/g.bmp", "0"});
+    CHECK(back.Entries[3] == KabegamiEntry{"/c/", "d.bmp", "/c/d.bmp", "1"});
+    // Written again, each entry is as its fields ask, however the file had laid it out.
+    KabegamiEntries added;
+    for (const KabegamiEntryView e : back.Entries)
+        added.push_back(e);
+    CHECK(FormatListFile({"d", "f", "1"}, back.Entries) == FormatListFile({"d", "f", "1"}, added));
 }
 
 TEST_CASE("short files: the end of the file comes too early") {
