@@ -404,16 +404,17 @@ std::string FormatListFile(const ListHeader& header, const KabegamiEntries& entr
     };
     line({header.LastDrive, header.LastFolder, header.FileCopySetting}, false);
     const bool knownUtf8 = entries.AllValidUtf8();
+    // Only for a field followed by more of its line's text.
+    const auto commaAfter = [](std::string_view field) {
+        return field.data()[field.size()] == ',';
+    };
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const KabegamiEntryView e = entries[i];
         // Four items read unquoted, a comma apart, as one line of a file: none of them holds
         // a delimiter or starts with a blank or a quotation mark, so the line goes as it was.
         const std::string_view read = entries.TextOfEntry(i);
-        const std::size_t second = e.Folder.size() + 1;
-        const std::size_t third = second + e.FileName.size() + 1;
-        const std::size_t fourth = third + e.KabegamiPath.size() + 1;
-        if (!read.empty() && read[second - 1] == ',' && read[third - 1] == ',' &&
-            read[fourth - 1] == ',') {
+        if (!read.empty() && commaAfter(e.Folder) && commaAfter(e.FileName) &&
+            commaAfter(e.KabegamiPath)) {
             out += read;
             out += "\r\n";
             continue;
